@@ -1,0 +1,44 @@
+#include "platform/text.h"
+
+namespace tvac::platform {
+namespace {
+
+bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+template <typename Map>
+std::string MapAsciiLetters(std::string_view text, Map map) {
+  std::string out(text);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const auto c = static_cast<unsigned char>(out[i]);
+    if (IsLeadByte(c)) {
+      ++i;  // keep the trail byte with its lead byte
+      continue;
+    }
+    out[i] = map(out[i]);
+  }
+  return out;
+}
+
+char ToUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char ToLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+std::string AsciiUpper(std::string_view text) { return MapAsciiLetters(text, ToUpper); }
+std::string AsciiLower(std::string_view text) { return MapAsciiLetters(text, ToLower); }
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && AsciiUpper(a) == AsciiUpper(b);
+}
+
+bool IsProfileBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == 0x1A;
+}
+
+std::string_view TrimProfileBlanks(std::string_view text) {
+  while (!text.empty() && IsProfileBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsProfileBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+}  // namespace tvac::platform
