@@ -1,0 +1,127 @@
+#include "platform/win32/files_win32.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "korean_samples.h"
+#include "platform/path.h"
+#include "platform/text.h"
+#include "platform/win32/codepage.h"
+#include "platform/win32/processes_win32.h"
+#include "remedy/system_ops.h"
+#include "test_support.h"
+
+namespace tvac {
+namespace {
+
+using platform::KnownFolder;
+using platform::win32::Widen;
+using testing_win32::PathExists;
+using testing_win32::ScratchFolder;
+using testing_win32::WriteFileBytes;
+
+// Prepared by prepare_prefix.sh: a Unix symbolic link inside drive_c, which Win32
+// sees as a folder with a reparse point.
+constexpr char kLinkFixture[] = "C:\\tvac-tests\\links";
+
+class Win32FilesTest : public testing::Test {
+ protected:
+  platform::win32::Win32Files files_;
+};
+
+TEST_F(Win32FilesTest, KnownFoldersAndOwnPath) {
+  for (KnownFolder which : {KnownFolder::kWindows, KnownFolder::kSystem,
+                            KnownFolder::kCommonStartMenu, KnownFolder::kProgramFiles,
+                            KnownFolder::kProfilesRoot, KnownFolder::kUserProfile}) {
+    const auto folder = files_.Folder(which);
+    ASSERT_TRUE(folder.has_value()) << static_cast<int>(which);
+    EXPECT_TRUE(platform::NormalizeFullPath(*folder).has_value()) << *folder;
+    EXPECT_NE(folder->back(), '\\') << *folder;
+  }
+  EXPECT_TRUE(platform::IsSameOrAncestor(*files_.Folder(KnownFolder::kWindows),
+                                         *files_.Folder(KnownFolder::kSystem)));
+  EXPECT_EQ(platform::AsciiLower(platform::FileNameOf(files_.ProgramPath())),
+            "files_win32_test.exe");
+  EXPECT_FALSE(files_.UserName().empty());
+}
+
+TEST_F(Win32FilesTest, StatReadAndListWithKoreanNames) {
+  const std::string root = ScratchFolder("stat");
+  const std::string folder = root + "\\" + samples::kHangulFolder;
+  ASSERT_TRUE(CreateDirectoryW(Widen(folder).c_str(), nullptr));
+  WriteFileBytes(folder + "\\a.ini", "[A]\r\nk=v\r\n");
+
+  const auto file = files_.Stat(folder + "\\a.ini");
+  ASSERT_TRUE(file.has_value());
+  EXPECT_FALSE(file->folder);
+  EXPECT_EQ(file->size, 10u);
+  EXPECT_EQ(files_.ReadAll(folder + "\\A.INI"), "[A]\r\nk=v\r\n");
+  EXPECT_FALSE(files_.Stat(folder + "\\missing").has_value());
+  EXPECT_FALSE(files_.ReadAll(folder + "\\missing").has_value());
+
+  std::vector<platform::FolderEntry> entries;
+  ASSERT_EQ(files_.ListFolder(root, entries), platform::kOk);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name, samples::kHangulFolder);
+  EXPECT_TRUE(entries[0].status.folder);
+  EXPECT_TRUE(remedy::DeleteFolderTree(files_, root));
+}
+
+TEST_F(Win32FilesTest, FolderTreeWithAReadOnlyFileKeepsThatFileAndItsFolders) {
+  const std::string root = ScratchFolder("tree");
+  for (const char* sub : {"\\sub", "\\sub\\deep", "\\other"}) {
+    CreateDirectoryW(Widen(root + sub).c_str(), nullptr);
+  }
+  WriteFileBytes(root + "\\a.exe", "a");
+  WriteFileBytes(root + "\\other\\b.dll", "b");
+  WriteFileBytes(root + "\\sub\\deep\\locked.sys", "c");
+  SetFileAttributesW(Widen(root + "\\sub\\deep\\locked.sys").c_str(), FILE_ATTRIBUTE_READONLY);
+
+  EXPECT_FALSE(remedy::DeleteFolderTree(files_, root));
+  EXPECT_TRUE(PathExists(root + "\\sub\\deep\\locked.sys"));
+  EXPECT_FALSE(PathExists(root + "\\a.exe"));
+  EXPECT_FALSE(PathExists(root + "\\other"));
+
+  SetFileAttributesW(Widen(root + "\\sub\\deep\\locked.sys").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(remedy::DeleteFolderTree(files_, root));
+  EXPECT_FALSE(PathExists(root));
+}
+
+TEST_F(Win32FilesTest, LinkInsideATreeIsRemovedAndItsTargetKept) {
+  const std::string tree = std::string(kLinkFixture) + "\\tree";
+  const auto link = files_.Stat(tree + "\\link");
+  ASSERT_TRUE(link.has_value()) << "run prepare_prefix.sh first";
+  EXPECT_TRUE(link->folder);
+  EXPECT_TRUE(link->reparse_point);
+  ASSERT_TRUE(PathExists(tree + "\\link\\keep.txt"));
+
+  // Windows removes the link itself; Wine 8 cannot remove a Unix link to a folder
+  // through any Win32 call, so there the link and the folder holding it stay. Either
+  // way the target is never entered and the result says whether the tree is gone.
+  const bool gone = remedy::DeleteFolderTree(files_, tree);
+  EXPECT_EQ(gone, !PathExists(tree));
+  EXPECT_FALSE(PathExists(tree + "\\sub"));
+  EXPECT_TRUE(PathExists(std::string(kLinkFixture) + "\\target\\keep.txt"));
+}
+
+TEST_F(Win32FilesTest, ProtectedFoldersAreRefused) {
+  const std::string windows = *files_.Folder(KnownFolder::kWindows);
+  const std::string profile = *files_.Folder(KnownFolder::kUserProfile);
+  for (const std::string& path : {std::string("C:\\"), windows, windows + "\\..",
+                                  *files_.Folder(KnownFolder::kProgramFiles),
+                                  *files_.Folder(KnownFolder::kProfilesRoot), profile}) {
+    EXPECT_FALSE(remedy::DeleteFolderTree(files_, path)) << path;
+  }
+  EXPECT_TRUE(PathExists(windows + "\\system32\\kernel32.dll"));
+  EXPECT_TRUE(PathExists(profile));
+}
+
+TEST_F(Win32FilesTest, UnregisterModuleStartsTheSystemsRegsvr32) {
+  platform::win32::Win32Shell shell;
+  EXPECT_TRUE(PathExists(*files_.Folder(KnownFolder::kSystem) + "\\regsvr32.exe"));
+  EXPECT_TRUE(remedy::UnregisterModule(files_, shell, "C:\\no such folder\\none.dll"));
+}
+
+}  // namespace
+}  // namespace tvac
