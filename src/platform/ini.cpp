@@ -84,6 +84,23 @@ std::string IniDocument::Get(std::string_view section, std::string_view key,
   return CopyEntry(fallback, buffer_size);
 }
 
+std::vector<std::string> IniDocument::SectionNames() const {
+  std::vector<std::string> names;
+  names.reserve(section_index_.size());
+  for (const auto& [name, index] : section_index_) names.push_back(name);
+  return names;
+}
+
+std::vector<std::string> IniDocument::KeyNames(std::string_view section) const {
+  std::vector<std::string> names;
+  const auto found = section_index_.find(AsciiLower(TrimProfileBlanks(section)));
+  if (found == section_index_.end()) return names;
+  for (const auto& [name, value] : sections_[found->second].keys) {
+    if (value) names.push_back(name);
+  }
+  return names;
+}
+
 std::string ReadIniString(Files& files, std::string_view path, std::string_view section,
                           std::string_view key, std::string_view fallback,
                           std::size_t buffer_size) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 #include <deque>
 
 namespace tvac::platform {
@@ -34,6 +35,11 @@ class IniDocument {
   // buffer of `buffer_size` bytes with its terminating zero.
   std::string Get(std::string_view section, std::string_view key, std::string_view fallback,
                   std::size_t buffer_size = kIniBufferSize) const;
+
+  // The names of the sections that lookups can find, and the names of the keys in
+  // one of them that have a value; all in ASCII lower case, in no particular order.
+  std::vector<std::string> SectionNames() const;
+  std::vector<std::string> KeyNames(std::string_view section) const;
 
  private:
   struct Section {

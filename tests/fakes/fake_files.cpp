@@ -129,6 +129,11 @@ void FakeFiles::AddFile(std::string_view path, std::string content, bool read_on
   node.content = std::move(content);
 }
 
+void FakeFiles::AddFileOfSize(std::string_view path, std::uint64_t size) {
+  AddFile(path);
+  nodes_[Key(path)].status.size = size;
+}
+
 void FakeFiles::AddFolderLink(std::string_view path, std::string_view target) {
   const std::string normalized = *platform::NormalizeFullPath(path);
   AddFolder(platform::ParentPath(normalized));

@@ -28,6 +28,7 @@ class FakeFiles : public platform::Files {
   // Test set-up; each creates the folders above the path.
   void AddFolder(std::string_view path);
   void AddFile(std::string_view path, std::string content = {}, bool read_only = false);
+  void AddFileOfSize(std::string_view path, std::uint64_t size);  // no content
   void AddFolderLink(std::string_view path, std::string_view target);
   void SetFolder(platform::KnownFolder which, std::optional<std::string> path);
   void SetProgramPath(std::string path) { program_path_ = std::move(path); }

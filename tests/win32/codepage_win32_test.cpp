@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "korean_samples.h"
+#include "samples/korean_samples.h"
 
 namespace tvac::platform::win32 {
 namespace {

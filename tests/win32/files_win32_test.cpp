@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "korean_samples.h"
+#include "samples/korean_samples.h"
 #include "platform/path.h"
 #include "platform/text.h"
 #include "platform/win32/codepage.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "korean_samples.h"
+#include "samples/korean_samples.h"
 #include "platform/win32/codepage.h"
 #include "remedy/system_ops.h"
 

@@ -1,0 +1,56 @@
+// Compiled with -fexec-charset=CP949: the literals below become code page 949 bytes.
+// Include nothing here but what the declarations need.
+#include "app/texts.h"
+
+namespace tvac::texts {
+
+const std::string_view kKindFile = "파일";
+const std::string_view kKindSystem = "시스템";
+const std::string_view kKindMd5 = "MD5";
+const std::string_view kKindWindows = "윈도우";
+const std::string_view kKindDesktop = "바탕화면";
+const std::string_view kKindFolder = "폴더";
+const std::string_view kKindProgramGroup = "프로그램그룹";
+const std::string_view kKindRegKey = "레지키";
+const std::string_view kKindRegValue = "레지값";
+
+const std::string_view kUserNamePlaceholder = "사용자이름";
+const std::string_view kProgramsLocalized = "프로그램";
+
+const std::string_view kRegistry = "레지스트리";
+
+const std::string_view kTraceSearch = "검색기록";
+const std::string_view kTraceRun = "실행기록";
+const std::string_view kTraceDocFind = "문서기록";
+const std::string_view kTraceExplorer = "탐색기기록";
+const std::string_view kTracePaint = "그림판기록";
+const std::string_view kTraceExcel = "엑셀 문서기록";
+const std::string_view kTracePowerPoint = "파워포인트 문서기록";
+const std::string_view kTraceWord = "워드기록";
+const std::string_view kTraceMediaPlayer = "미디어플레이어 기록";
+const std::string_view kTraceGomFile = "곰플레이어 재생기록";
+const std::string_view kTraceGomUrl = "곰플레이어 주소기록";
+const std::string_view kTraceAlSong = "알송재생기록";
+const std::string_view kTracePotPlayer = "다음팟플레이어 재생기록";
+const std::string_view kTraceInternet = "인터넷기록";
+const std::string_view kTraceMuiCache = "MUI캐시";
+const std::string_view kTraceHelp = "도움말";
+const std::string_view kTraceAlZip = "알집기록";
+
+const std::string_view kResultMalware = "검사결과 : 악성코드(";
+const std::string_view kResultSearchDoc = "), 검색/문서(";
+const std::string_view kResultMedia = "), 미디어재생(";
+const std::string_view kResultInternet = "), 인터넷기록(";
+const std::string_view kResultOther = "), 기타(";
+
+const std::string_view kDbDateLabel = "마지막 DB 업데이트 일자 : ";
+
+const std::string_view kColumnName = "진단명";
+const std::string_view kColumnLocation = "위치";
+const std::string_view kColumnKind = "종류";
+
+const std::string_view kScanUsage = "사용법: tvac-scan.exe [--db 경로] [--tsv]";
+const std::string_view kScanNoDatabase = "패턴 데이터베이스를 읽을 수 없어 흔적만 검사합니다: ";
+const std::string_view kScanProgress = "검사 중 ";
+
+}  // namespace tvac::texts

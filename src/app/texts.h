@@ -1,0 +1,67 @@
+#pragma once
+
+#include <string_view>
+
+// Every Korean text of the program, as code page 949 bytes. They are defined in
+// texts.cpp, the one source compiled with the code page 949 execution character set.
+namespace tvac::texts {
+
+// Location kinds of database file and registry rules.
+extern const std::string_view kKindFile;          // 파일
+extern const std::string_view kKindSystem;        // 시스템
+extern const std::string_view kKindMd5;           // MD5
+extern const std::string_view kKindWindows;       // 윈도우
+extern const std::string_view kKindDesktop;       // 바탕화면
+extern const std::string_view kKindFolder;        // 폴더
+extern const std::string_view kKindProgramGroup;  // 프로그램그룹
+extern const std::string_view kKindRegKey;        // 레지키
+extern const std::string_view kKindRegValue;      // 레지값
+
+// Placeholder for the login name in desktop rules, and the localized name of the
+// Start menu's program folder.
+extern const std::string_view kUserNamePlaceholder;  // 사용자이름
+extern const std::string_view kProgramsLocalized;    // 프로그램
+
+// The kind column of every trace row.
+extern const std::string_view kRegistry;  // 레지스트리
+
+// Labels of the trace catalogue.
+extern const std::string_view kTraceSearch;         // 검색기록
+extern const std::string_view kTraceRun;            // 실행기록
+extern const std::string_view kTraceDocFind;        // 문서기록
+extern const std::string_view kTraceExplorer;       // 탐색기기록
+extern const std::string_view kTracePaint;          // 그림판기록
+extern const std::string_view kTraceExcel;          // 엑셀 문서기록
+extern const std::string_view kTracePowerPoint;     // 파워포인트 문서기록
+extern const std::string_view kTraceWord;           // 워드기록
+extern const std::string_view kTraceMediaPlayer;    // 미디어플레이어 기록
+extern const std::string_view kTraceGomFile;        // 곰플레이어 재생기록
+extern const std::string_view kTraceGomUrl;         // 곰플레이어 주소기록
+extern const std::string_view kTraceAlSong;         // 알송재생기록
+extern const std::string_view kTracePotPlayer;      // 다음팟플레이어 재생기록
+extern const std::string_view kTraceInternet;       // 인터넷기록
+extern const std::string_view kTraceMuiCache;       // MUI캐시
+extern const std::string_view kTraceHelp;           // 도움말
+extern const std::string_view kTraceAlZip;          // 알집기록
+
+// The result line: 검사결과 : 악성코드(n), 검색/문서(n), 미디어재생(n), 인터넷기록(n), 기타(n)
+extern const std::string_view kResultMalware;   // "검사결과 : 악성코드("
+extern const std::string_view kResultSearchDoc;  // "), 검색/문서("
+extern const std::string_view kResultMedia;      // "), 미디어재생("
+extern const std::string_view kResultInternet;   // "), 인터넷기록("
+extern const std::string_view kResultOther;      // "), 기타("
+
+// The database date line's label, removed from DBINFO/Info.
+extern const std::string_view kDbDateLabel;  // "마지막 DB 업데이트 일자 : "
+
+// Column headings of the result list's visible columns.
+extern const std::string_view kColumnName;      // 진단명
+extern const std::string_view kColumnLocation;  // 위치
+extern const std::string_view kColumnKind;      // 종류
+
+// The console scanner.
+extern const std::string_view kScanUsage;
+extern const std::string_view kScanNoDatabase;  // followed by the database path
+extern const std::string_view kScanProgress;    // followed by the percentage
+
+}  // namespace tvac::texts
