@@ -15,15 +15,22 @@ std::wstring Widen(std::string_view text) {
   return wide;
 }
 
-std::string Narrow(std::wstring_view text) {
+namespace {
+
+std::string FromWide(unsigned code_page, std::wstring_view text) {
   if (text.empty() || text.size() > INT_MAX) return {};
   const int size = static_cast<int>(text.size());
   const int length =
-      WideCharToMultiByte(kTextCodePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+      WideCharToMultiByte(code_page, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(kTextCodePage, 0, text.data(), size, narrow.data(), length, nullptr,
-                      nullptr);
+  WideCharToMultiByte(code_page, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
   return narrow;
 }
+
+}  // namespace
+
+std::string Narrow(std::wstring_view text) { return FromWide(kTextCodePage, text); }
+
+std::string ToUtf8(std::wstring_view text) { return FromWide(CP_UTF8, text); }
 
 }  // namespace tvac::platform::win32

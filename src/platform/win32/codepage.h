@@ -12,4 +12,7 @@ inline constexpr unsigned kTextCodePage = 949;
 std::wstring Widen(std::string_view text);
 std::string Narrow(std::wstring_view text);
 
+// UTF-8, for output that leaves the program as bytes (pipes and files).
+std::string ToUtf8(std::wstring_view text);
+
 }  // namespace tvac::platform::win32
