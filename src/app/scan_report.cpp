@@ -11,8 +11,8 @@ namespace {
 using scan::Column;
 
 std::string OneLine(std::string text) {
-  std::replace_if(text.begin(), text.end(),
-                  [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
   return text;
 }
 
@@ -60,7 +60,8 @@ std::string FormatTable(const std::vector<scan::ScanItem>& rows, const scan::Cou
   std::array<std::size_t, 3> widths{};
   for (std::size_t c = 0; c < 3; ++c) {
     widths[c] = headings[c].size();
-    for (const scan::ScanItem& row : rows) widths[c] = std::max(widths[c], OneLine(row[kVisible[c]]).size());
+    for (const scan::ScanItem& row : rows)
+      widths[c] = std::max(widths[c], OneLine(row[kVisible[c]]).size());
   }
   const auto line = [&](const std::array<std::string, 3>& cells) {
     std::string text;
@@ -73,8 +74,8 @@ std::string FormatTable(const std::vector<scan::ScanItem>& rows, const scan::Cou
     return text;
   };
 
-  std::string out = line({std::string(headings[0]), std::string(headings[1]),
-                          std::string(headings[2])});
+  std::string out =
+      line({std::string(headings[0]), std::string(headings[1]), std::string(headings[2])});
   out += std::string(widths[0], '-') + "  " + std::string(widths[1], '-') + "  " +
          std::string(std::max(widths[2], std::size_t{4}), '-') + "\n";
   for (const scan::ScanItem& row : rows) {

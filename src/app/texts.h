@@ -26,26 +26,26 @@ extern const std::string_view kProgramsLocalized;    // 프로그램
 extern const std::string_view kRegistry;  // 레지스트리
 
 // Labels of the trace catalogue.
-extern const std::string_view kTraceSearch;         // 검색기록
-extern const std::string_view kTraceRun;            // 실행기록
-extern const std::string_view kTraceDocFind;        // 문서기록
-extern const std::string_view kTraceExplorer;       // 탐색기기록
-extern const std::string_view kTracePaint;          // 그림판기록
-extern const std::string_view kTraceExcel;          // 엑셀 문서기록
-extern const std::string_view kTracePowerPoint;     // 파워포인트 문서기록
-extern const std::string_view kTraceWord;           // 워드기록
-extern const std::string_view kTraceMediaPlayer;    // 미디어플레이어 기록
-extern const std::string_view kTraceGomFile;        // 곰플레이어 재생기록
-extern const std::string_view kTraceGomUrl;         // 곰플레이어 주소기록
-extern const std::string_view kTraceAlSong;         // 알송재생기록
-extern const std::string_view kTracePotPlayer;      // 다음팟플레이어 재생기록
-extern const std::string_view kTraceInternet;       // 인터넷기록
-extern const std::string_view kTraceMuiCache;       // MUI캐시
-extern const std::string_view kTraceHelp;           // 도움말
-extern const std::string_view kTraceAlZip;          // 알집기록
+extern const std::string_view kTraceSearch;       // 검색기록
+extern const std::string_view kTraceRun;          // 실행기록
+extern const std::string_view kTraceDocFind;      // 문서기록
+extern const std::string_view kTraceExplorer;     // 탐색기기록
+extern const std::string_view kTracePaint;        // 그림판기록
+extern const std::string_view kTraceExcel;        // 엑셀 문서기록
+extern const std::string_view kTracePowerPoint;   // 파워포인트 문서기록
+extern const std::string_view kTraceWord;         // 워드기록
+extern const std::string_view kTraceMediaPlayer;  // 미디어플레이어 기록
+extern const std::string_view kTraceGomFile;      // 곰플레이어 재생기록
+extern const std::string_view kTraceGomUrl;       // 곰플레이어 주소기록
+extern const std::string_view kTraceAlSong;       // 알송재생기록
+extern const std::string_view kTracePotPlayer;    // 다음팟플레이어 재생기록
+extern const std::string_view kTraceInternet;     // 인터넷기록
+extern const std::string_view kTraceMuiCache;     // MUI캐시
+extern const std::string_view kTraceHelp;         // 도움말
+extern const std::string_view kTraceAlZip;        // 알집기록
 
 // The result line: 검사결과 : 악성코드(n), 검색/문서(n), 미디어재생(n), 인터넷기록(n), 기타(n)
-extern const std::string_view kResultMalware;   // "검사결과 : 악성코드("
+extern const std::string_view kResultMalware;    // "검사결과 : 악성코드("
 extern const std::string_view kResultSearchDoc;  // "), 검색/문서("
 extern const std::string_view kResultMedia;      // "), 미디어재생("
 extern const std::string_view kResultInternet;   // "), 인터넷기록("

@@ -7,7 +7,9 @@
 namespace tvac::platform {
 namespace {
 
-bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsDriveLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 // Length of the root head in a path whose separators are already "\": 2 for "C:",
 // the length of "\\server\share" for a UNC path, 0 when the path is not full.
@@ -67,8 +69,7 @@ bool IsRootPath(std::string_view normalized) {
 bool IsSameOrAncestor(std::string_view ancestor, std::string_view path) {
   if (ancestor.empty() || path.size() < ancestor.size()) return false;
   if (!EqualsIgnoringAsciiCase(ancestor, path.substr(0, ancestor.size()))) return false;
-  return path.size() == ancestor.size() || ancestor.back() == '\\' ||
-         path[ancestor.size()] == '\\';
+  return path.size() == ancestor.size() || ancestor.back() == '\\' || path[ancestor.size()] == '\\';
 }
 
 std::string_view ParentPath(std::string_view normalized) {

@@ -3,7 +3,9 @@
 namespace tvac::platform {
 namespace {
 
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+bool IsLeadByte(unsigned char c) {
+  return c >= 0x81 && c <= 0xFE;
+}
 
 template <typename Map>
 std::string MapAsciiLetters(std::string_view text, Map map) {
@@ -19,13 +21,21 @@ std::string MapAsciiLetters(std::string_view text, Map map) {
   return out;
 }
 
-char ToUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-char ToLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char ToUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+char ToLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
-std::string AsciiUpper(std::string_view text) { return MapAsciiLetters(text, ToUpper); }
-std::string AsciiLower(std::string_view text) { return MapAsciiLetters(text, ToLower); }
+std::string AsciiUpper(std::string_view text) {
+  return MapAsciiLetters(text, ToUpper);
+}
+std::string AsciiLower(std::string_view text) {
+  return MapAsciiLetters(text, ToLower);
+}
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && AsciiUpper(a) == AsciiUpper(b);

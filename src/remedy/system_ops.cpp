@@ -9,8 +9,8 @@
 namespace tvac::remedy {
 namespace {
 
-using platform::KeyAccess;
 using platform::kAccessDenied;
+using platform::KeyAccess;
 using platform::kNoMoreItems;
 using platform::kOk;
 
@@ -50,7 +50,7 @@ ErrorCode DeleteSubkeysBelow(platform::Registry& registry, RootKey root, const s
   }
 }
 
-bool IsOwnOrMissing(const platform::ProcessInfo& process, std::uint32_t own_id) {
+bool MustNotEnd(const platform::ProcessInfo& process, std::uint32_t own_id) {
   return process.id == own_id || process.id == 0;
 }
 
@@ -58,9 +58,9 @@ bool IsOwnOrMissing(const platform::ProcessInfo& process, std::uint32_t own_id) 
 bool IsProtectedFolder(platform::Files& files, const std::string& folder) {
   using platform::KnownFolder;
   if (platform::IsRootPath(folder)) return true;
-  for (KnownFolder which : {KnownFolder::kWindows, KnownFolder::kSystem,
-                            KnownFolder::kProgramFiles, KnownFolder::kProgramFilesX86,
-                            KnownFolder::kProfilesRoot, KnownFolder::kUserProfile}) {
+  for (KnownFolder which :
+       {KnownFolder::kWindows, KnownFolder::kSystem, KnownFolder::kProgramFiles,
+        KnownFolder::kProgramFilesX86, KnownFolder::kProfilesRoot, KnownFolder::kUserProfile}) {
     const std::optional<std::string> known = files.Folder(which);
     if (!known) continue;
     const std::optional<std::string> normalized = platform::NormalizeFullPath(*known);
@@ -69,7 +69,8 @@ bool IsProtectedFolder(platform::Files& files, const std::string& folder) {
   // Every folder directly in the profiles folder is somebody's profile.
   if (const std::optional<std::string> profiles = files.Folder(KnownFolder::kProfilesRoot)) {
     const std::optional<std::string> normalized = platform::NormalizeFullPath(*profiles);
-    if (normalized && platform::EqualsIgnoringAsciiCase(platform::ParentPath(folder), *normalized)) {
+    if (normalized &&
+        platform::EqualsIgnoringAsciiCase(platform::ParentPath(folder), *normalized)) {
       return true;
     }
   }
@@ -129,8 +130,7 @@ int DeleteRegistryValue(platform::Registry& registry, RootKey root, std::string_
   return opened.key->DeleteValue(name) == kOk ? 1 : 0;
 }
 
-ErrorCode DeleteRegistrySubkeys(platform::Registry& registry, RootKey root,
-                                std::string_view path) {
+ErrorCode DeleteRegistrySubkeys(platform::Registry& registry, RootKey root, std::string_view path) {
   if (KeyDepth(path) < 2) return kAccessDenied;
   return DeleteSubkeysBelow(registry, root, std::string(path));
 }
@@ -150,7 +150,7 @@ bool TerminateProcessByName(platform::Processes& processes, std::string image_na
   if (!listed || target.empty()) return false;
   const std::uint32_t own_id = processes.CurrentProcessId();
   const auto match = std::find_if(listed->begin(), listed->end(), [&](const auto& process) {
-    return !IsOwnOrMissing(process, own_id) && platform::AsciiUpper(process.image_name) == target;
+    return !MustNotEnd(process, own_id) && platform::AsciiUpper(process.image_name) == target;
   });
   return match != listed->end() && processes.Terminate(match->id);
 }
@@ -162,7 +162,7 @@ bool TerminateProcessByPath(platform::Processes& processes, std::string_view pat
   const std::uint32_t own_id = processes.CurrentProcessId();
   bool ended = false;
   for (const platform::ProcessInfo& process : *listed) {
-    if (IsOwnOrMissing(process, own_id) || process.path.empty()) continue;
+    if (MustNotEnd(process, own_id) || process.path.empty()) continue;
     const std::optional<std::string> running = platform::NormalizeFullPath(process.path);
     if (running && platform::EqualsIgnoringAsciiCase(*running, *target)) {
       ended = processes.Terminate(process.id) || ended;

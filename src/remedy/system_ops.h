@@ -42,8 +42,7 @@ int DeleteRegistryValue(platform::Registry& registry, RootKey root, std::string_
 // all are gone; else the error of the first key that could not be opened, listed or
 // removed, which ends the operation. A root and the keys directly under a root
 // (such as HKEY_LOCAL_MACHINE\SOFTWARE) are refused with kAccessDenied.
-ErrorCode DeleteRegistrySubkeys(platform::Registry& registry, RootKey root,
-                                std::string_view path);
+ErrorCode DeleteRegistrySubkeys(platform::Registry& registry, RootKey root, std::string_view path);
 
 // DeleteRegistrySubkeys, then, when `delete_key_itself`, the key. 0 when done.
 ErrorCode DeleteRegistryKey(platform::Registry& registry, RootKey root, std::string_view path,

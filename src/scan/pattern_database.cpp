@@ -24,9 +24,13 @@ int Symbol(char c) {
 }
 
 // A pad inside the text counts as zero bits.
-unsigned Bits(int symbol) { return symbol == kPad ? 0u : static_cast<unsigned>(symbol); }
+unsigned Bits(int symbol) {
+  return symbol == kPad ? 0u : static_cast<unsigned>(symbol);
+}
 
-char Byte(unsigned value) { return static_cast<char>(value & 0xFFu); }
+char Byte(unsigned value) {
+  return static_cast<char>(value & 0xFFu);
+}
 
 // The numbers n from 1 to `last` for which `prefix` + n (n in decimal without
 // leading zeros) is among `names` (lower-case prefix).
@@ -121,7 +125,9 @@ std::int32_t LeadingNumber(std::string_view text) {
   return static_cast<std::int32_t>(std::min<std::int64_t>(value, kLimit - 1));
 }
 
-std::string EntrySection(std::int32_t i) { return "DeziRiv" + std::to_string(i); }
+std::string EntrySection(std::int32_t i) {
+  return "DeziRiv" + std::to_string(i);
+}
 
 PatternDatabase::PatternDatabase(platform::IniDocument document)
     : document_(std::move(document)), loaded_(true) {}
@@ -153,8 +159,7 @@ FileRule PatternDatabase::File(std::int32_t i, std::int32_t j) const {
 
 RegRule PatternDatabase::Reg(std::int32_t i, std::int32_t j) const {
   const auto fields = SplitRule(DecodeBase64(Value(EntrySection(i), "Reg" + std::to_string(j))));
-  return {Field(fields, 0), Field(fields, 1), Field(fields, 2), Field(fields, 3),
-          Field(fields, 4)};
+  return {Field(fields, 0), Field(fields, 1), Field(fields, 2), Field(fields, 3), Field(fields, 4)};
 }
 
 std::string PatternDatabase::DbInfo() const {

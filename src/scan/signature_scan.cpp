@@ -44,8 +44,8 @@ bool Exists(platform::Files& files, const std::string& path) {
 std::string ProgramGroupPath(const std::string& path, ScanEnvironment& env) {
   const std::string start_menu = StartMenuFolderName(env.files);
   const std::string base = std::string(kOldProfilesRoot) + env.user_name + "\\" + start_menu + "\\";
-  std::vector<std::string> candidates = {base + "Programs\\" + path,
-                                         base + std::string(texts::kProgramsLocalized) + "\\" + path};
+  std::vector<std::string> candidates = {
+      base + "Programs\\" + path, base + std::string(texts::kProgramsLocalized) + "\\" + path};
   // Profiles have not lived under C:\Documents and Settings since Windows Vista: the
   // program folders as the system names them come next.
   for (KnownFolder folder : {KnownFolder::kUserPrograms, KnownFolder::kCommonPrograms}) {
@@ -96,7 +96,9 @@ void TestRegRule(const PatternEntry& entry, const RegRule& rule, ScanEnvironment
   env.display.RedrawResultLine();
 }
 
-int Percent(std::int64_t i, std::int64_t n) { return static_cast<int>(100 * i / n); }
+int Percent(std::int64_t i, std::int64_t n) {
+  return static_cast<int>(100 * i / n);
+}
 
 }  // namespace
 

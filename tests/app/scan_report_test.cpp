@@ -23,7 +23,9 @@ TEST(ParseScanOptions, Refused) {
   for (const auto& args : cases) EXPECT_FALSE(ParseScanOptions(args).has_value());
 }
 
-scan::ScanItem Row(std::array<std::string, scan::kColumnCount> fields) { return {fields}; }
+scan::ScanItem Row(std::array<std::string, scan::kColumnCount> fields) {
+  return {fields};
+}
 
 TEST(FormatTsv, OneLinePerRowWithEightFields) {
   const std::vector<scan::ScanItem> rows = {

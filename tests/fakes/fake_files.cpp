@@ -124,8 +124,8 @@ void FakeFiles::AddFile(std::string_view path, std::string content, bool read_on
   AddFolder(platform::ParentPath(normalized));
   Node& node = nodes_[Key(normalized)];
   node.path = normalized;
-  node.status = {.folder = false, .read_only = read_only, .reparse_point = false,
-                 .size = content.size()};
+  node.status = {
+      .folder = false, .read_only = read_only, .reparse_point = false, .size = content.size()};
   node.content = std::move(content);
 }
 

@@ -14,7 +14,7 @@ using platform::RootKey;
 struct FakeRegistry::Node {
   std::string name;
   bool deny_write = false;
-  std::map<std::string, std::unique_ptr<Node>> children;  // by upper-case name
+  std::map<std::string, std::unique_ptr<Node>> children;    // by upper-case name
   std::vector<std::pair<std::string, std::string>> values;  // name, stored bytes
 
   auto FindValue(std::string_view value_name) {
@@ -37,7 +37,9 @@ std::vector<std::string> SplitPath(std::string_view path) {
   return parts;
 }
 
-bool Writes(KeyAccess access) { return access != KeyAccess::kRead; }
+bool Writes(KeyAccess access) {
+  return access != KeyAccess::kRead;
+}
 
 ErrorCode NameInto(const std::string& found, std::size_t capacity, std::string& name) {
   if (found.size() + 1 > capacity) return platform::kMoreData;
@@ -57,8 +59,7 @@ class FakeRegistry::Key : public platform::RegistryKey {
   }
   ~Key() override { --owner_.open_count_; }
 
-  ErrorCode QueryValue(std::string_view name, std::size_t buffer_size,
-                       std::string& data) override {
+  ErrorCode QueryValue(std::string_view name, std::size_t buffer_size, std::string& data) override {
     Node* node = owner_.Find(root_, parts_);
     if (!node) return platform::kKeyDeleted;
     const auto value = node->FindValue(name);
@@ -115,8 +116,8 @@ class FakeRegistry::Key : public platform::RegistryKey {
 };
 
 FakeRegistry::FakeRegistry() {
-  for (RootKey root : {RootKey::kClassesRoot, RootKey::kCurrentUser, RootKey::kLocalMachine,
-                       RootKey::kUsers}) {
+  for (RootKey root :
+       {RootKey::kClassesRoot, RootKey::kCurrentUser, RootKey::kLocalMachine, RootKey::kUsers}) {
     roots_[root] = std::make_unique<Node>();
   }
 }

@@ -18,8 +18,8 @@ std::string EncodeBase64(std::string_view bytes) {
     const unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
     out += {kAlphabet[v >> 18], kAlphabet[(v >> 12) & 63], '=', '='};
   } else if (i + 2 == bytes.size()) {
-    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
-                       static_cast<unsigned char>(bytes[i + 1]) << 8;
+    const unsigned v =
+        static_cast<unsigned char>(bytes[i]) << 16 | static_cast<unsigned char>(bytes[i + 1]) << 8;
     out += {kAlphabet[v >> 18], kAlphabet[(v >> 12) & 63], kAlphabet[(v >> 6) & 63], '='};
   }
   return out;
@@ -52,8 +52,8 @@ PatternBuilder& PatternBuilder::DbInfo(std::string info) {
 }
 
 std::string PatternBuilder::Build() const {
-  std::string out = "[TotalCount]\r\nCount=" +
-                    (count_set_ ? count_ : std::to_string(entries_.size())) + "\r\n";
+  std::string out =
+      "[TotalCount]\r\nCount=" + (count_set_ ? count_ : std::to_string(entries_.size())) + "\r\n";
   if (!db_info_.empty()) out += "[DBINFO]\r\nInfo=" + db_info_ + "\r\n";
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const Item& e = entries_[i];

@@ -16,11 +16,14 @@ struct IniCase {
   const char* expected;
 };
 
-inline void PrintTo(const IniCase& c, std::ostream* os) { *os << c.title; }
+inline void PrintTo(const IniCase& c, std::ostream* os) {
+  *os << c.title;
+}
 
 inline const IniCase kIniCases[] = {
     {"plain value", "[A]\r\nk=v\r\n", "A", "k", "d", "v"},
-    {"section and key names ignore case", "[TotalCount]\nCount=3\n", "totalcount", "COUNT", "", "3"},
+    {"section and key names ignore case", "[TotalCount]\nCount=3\n", "totalcount", "COUNT", "",
+     "3"},
     {"missing section", "[A]\nk=v\n", "B", "k", "d", "d"},
     {"missing key", "[A]\nk=v\n", "A", "x", "d", "d"},
     {"blanks around names and value", "  [A]  \n \t k \t=  v w \t\r\n", "A", "k", "d", "v w"},

@@ -15,8 +15,8 @@ using fakes::FakeRegistry;
 using fakes::FakeShell;
 using platform::kAccessDenied;
 using platform::kFileNotFound;
-using platform::kOk;
 using platform::KnownFolder;
+using platform::kOk;
 using platform::ProcessInfo;
 
 constexpr RootKey kHkcu = RootKey::kCurrentUser;
@@ -53,7 +53,8 @@ TEST(ReadRegistryString, ValueMustFitTheBufferWithItsTerminator) {
 
 TEST(ReadRegistryString, NamesIgnoreCaseAndAnyTypeIsRead) {
   FakeRegistry registry;
-  registry.SetRaw(kHkcu, "SOFTWARE\\TalvoAntiVirus\\Common", "LASTSCAN", std::string("2026.12.10\0", 11));
+  registry.SetRaw(kHkcu, "SOFTWARE\\TalvoAntiVirus\\Common", "LASTSCAN",
+                  std::string("2026.12.10\0", 11));
   registry.SetRaw(kHkcu, kCommon, "Binary", std::string("ab\0cd", 5));  // no terminator
   std::string buffer;
   EXPECT_EQ(ReadRegistryString(registry, kHkcu, kCommon, "LastScan", "0000.00.00", buffer), 1);
@@ -106,8 +107,8 @@ TEST(DeleteRegistryValue, Cases) {
 class DeleteRegistryKeyTest : public testing::Test {
  protected:
   void SetUp() override {
-    for (const char* key : {"Software\\Bad\\A\\A1\\Deep", "Software\\Bad\\A\\A2", "Software\\Bad\\B",
-                            "Software\\Keep"}) {
+    for (const char* key : {"Software\\Bad\\A\\A1\\Deep", "Software\\Bad\\A\\A2",
+                            "Software\\Bad\\B", "Software\\Keep"}) {
       WriteRegistryString(registry, kHkcu, key, "v", "1");
     }
   }
@@ -277,10 +278,10 @@ TEST_F(DeleteFolderTreeTest, RefusesProtectedFoldersWithoutTouchingAnything) {
   files.AddFile("C:\\Users\\tester\\Documents\\letter.txt");
   files.AddFile("C:\\Users\\other\\x.txt");
   files.AddFile("C:\\Program Files (x86)\\App\\app.exe");
-  for (const char* path : {"C:\\", "C:", "c:\\os\\windows", "C:\\OS", "C:\\OS\\Windows\\",
-                           "C:\\Temp\\..\\OS\\Windows", "C:\\Program Files",
-                           "C:\\PROGRAM FILES (X86)", "C:\\Users", "C:\\Users\\tester",
-                           "C:\\Users\\other", "C:/Users/other/", "Bad", ""}) {
+  for (const char* path :
+       {"C:\\", "C:", "c:\\os\\windows", "C:\\OS", "C:\\OS\\Windows\\", "C:\\Temp\\..\\OS\\Windows",
+        "C:\\Program Files", "C:\\PROGRAM FILES (X86)", "C:\\Users", "C:\\Users\\tester",
+        "C:\\Users\\other", "C:/Users/other/", "Bad", ""}) {
     EXPECT_FALSE(DeleteFolderTree(files, path)) << path;
   }
   EXPECT_EQ(files.removals(), 0);

@@ -52,9 +52,8 @@ TEST_F(TraceScanTest, CatalogueHas22NumberedEntries) {
 
 TEST_F(TraceScanTest, NothingFoundStillStepsThroughAllPercentages) {
   ScanTraces(env_);
-  EXPECT_EQ(display_.percents,
-            (std::vector<int>{4, 9, 13, 18, 22, 27, 31, 36, 40, 45, 50, 54, 59, 63, 68, 72, 77,
-                              81, 86, 90, 95, 100}));
+  EXPECT_EQ(display_.percents, (std::vector<int>{4,  9,  13, 18, 22, 27, 31, 36, 40, 45, 50,
+                                                 54, 59, 63, 68, 72, 77, 81, 86, 90, 95, 100}));
   EXPECT_EQ(results_.Count(), 0u);
   EXPECT_EQ(results_.GetCounters().trace, 0);
 }
@@ -105,9 +104,9 @@ TEST_F(TraceScanTest, SingleValuesThatReadAsZeroAddNothing) {
 
 TEST_F(TraceScanTest, MuiCacheKeepsMissingModulesOnDriveC) {
   files_.AddFile("C:\\Tools\\here.exe");
-  for (const char* name : {"@C:\\Gone\\mod.dll,-101", "\"C:\\Gone\\app.exe\",0", "C:\\Gone\\plain.exe",
-                           "@C:\\Tools\\here.exe,-1", "@D:\\Other\\mod.dll,-1",
-                           "@c:\\gone\\lower.dll,-1", "LangID"}) {
+  for (const char* name :
+       {"@C:\\Gone\\mod.dll,-101", "\"C:\\Gone\\app.exe\",0", "C:\\Gone\\plain.exe",
+        "@C:\\Tools\\here.exe,-1", "@D:\\Other\\mod.dll,-1", "@c:\\gone\\lower.dll,-1", "LangID"}) {
     Set(RootKey::kCurrentUser, kMuiCache, name, "x");
   }
   ScanTraces(env_);

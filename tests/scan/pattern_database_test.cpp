@@ -18,13 +18,13 @@ TEST(DecodeBase64, Cases) {
       {"QUJD", "ABC"},
       {"QUI=", "AB"},
       {"QQ==", "A"},
-      {"QU JD\r\n", "ABC"},          // blanks and line breaks are skipped
+      {"QU JD\r\n", "ABC"},  // blanks and line breaks are skipped
       {"QUJDRA==", "ABCD"},
-      {"QUJDRA", "ABC"},             // an incomplete last group is dropped
-      {"QUJD!!!", "ABC"},            // the last group may be followed by three more
+      {"QUJDRA", "ABC"},   // an incomplete last group is dropped
+      {"QUJD!!!", "ABC"},  // the last group may be followed by three more
       {"QUJDREVG", "ABCDEF"},
-      {"QQ==QUJD", "A"},             // a pad inside the text counts as zero bits
-      {"AEFC", ""},                  // the text ends at the first zero byte
+      {"QQ==QUJD", "A"},  // a pad inside the text counts as zero bits
+      {"AEFC", ""},       // the text ends at the first zero byte
       {"", ""},
       {"====", ""},
   };
@@ -36,7 +36,8 @@ TEST(DecodeBase64, RoundTripsKoreanText) {
 }
 
 TEST(SplitRule, FieldsBetweenHashes) {
-  EXPECT_EQ(SplitRule("C:\\x.exe#default#K"), (std::vector<std::string>{"C:\\x.exe", "default", "K"}));
+  EXPECT_EQ(SplitRule("C:\\x.exe#default#K"),
+            (std::vector<std::string>{"C:\\x.exe", "default", "K"}));
   EXPECT_EQ(SplitRule("a##b#"), (std::vector<std::string>{"a", "", "b", ""}));
   EXPECT_EQ(SplitRule(""), (std::vector<std::string>{""}));
 }
@@ -45,22 +46,30 @@ TEST(LeadingNumber, Cases) {
   const struct {
     const char* in;
     std::int32_t out;
-  } cases[] = {{"3", 3},       {"2x", 2},   {"abc", 0},         {"", 0},
-               {"-1", -1},     {"+7", 7},   {"0012", 12},       {" 5", 0},
-               {"2147483647", 2147483647},  {"99999999999999", 2147483647},
+  } cases[] = {{"3", 3},
+               {"2x", 2},
+               {"abc", 0},
+               {"", 0},
+               {"-1", -1},
+               {"+7", 7},
+               {"0012", 12},
+               {" 5", 0},
+               {"2147483647", 2147483647},
+               {"99999999999999", 2147483647},
                {"-99999999999999", -2147483647 - 1}};
   for (const auto& c : cases) EXPECT_EQ(LeadingNumber(c.in), c.out) << c.in;
 }
 
 TEST(PatternDatabase, ReadsEntriesAndRules) {
   const std::string file_rule = std::string("C:\\x.exe#default#") + std::string(texts::kKindFile);
-  const std::string reg_rule = std::string("HKEY_CURRENT_USER#Software\\X#Run#default#") +
-                               std::string(texts::kKindRegValue);
-  const PatternDatabase db(platform::IniDocument::Parse(fakes::PatternBuilder()
-                                                           .Entry(samples::kTrojanName, samples::kTrojanInfo)
-                                                           .File(file_rule)
-                                                           .Reg(reg_rule)
-                                                           .Build()));
+  const std::string reg_rule =
+      std::string("HKEY_CURRENT_USER#Software\\X#Run#default#") + std::string(texts::kKindRegValue);
+  const PatternDatabase db(
+      platform::IniDocument::Parse(fakes::PatternBuilder()
+                                       .Entry(samples::kTrojanName, samples::kTrojanInfo)
+                                       .File(file_rule)
+                                       .Reg(reg_rule)
+                                       .Build()));
   EXPECT_EQ(db.EntryCount(), 1);
   const PatternEntry entry = db.Entry(1);
   EXPECT_EQ(entry.name, samples::kTrojanName);
@@ -83,18 +92,18 @@ TEST(PatternDatabase, ReadsEntriesAndRules) {
 }
 
 TEST(PatternDatabase, ValuesAreCutTo259Bytes) {
-  const PatternDatabase db(
-      platform::IniDocument::Parse("[DeziRiv1]\r\nName=" + fakes::EncodeBase64(std::string(300, 'x')) +
-                                   "\r\n"));
+  const PatternDatabase db(platform::IniDocument::Parse(
+      "[DeziRiv1]\r\nName=" + fakes::EncodeBase64(std::string(300, 'x')) + "\r\n"));
   // 300 bytes encode to 400 characters, of which 259 are read: 256 decode to 192 bytes.
   EXPECT_EQ(db.Entry(1).name, std::string(192, 'x'));
 }
 
 TEST(PatternDatabase, CountsAndPresentEntries) {
   const auto db_with = [](const std::string& count) {
-    return PatternDatabase(platform::IniDocument::Parse(
-        "[TotalCount]\nCount=" + count + "\n[DeziRiv1]\n[DeziRiv3]\n[deziriv2]\n[DeziRiv04]\n"
-        "[DeziRiv]\n[DeziRiv9]\n"));
+    return PatternDatabase(
+        platform::IniDocument::Parse("[TotalCount]\nCount=" + count +
+                                     "\n[DeziRiv1]\n[DeziRiv3]\n[deziriv2]\n[DeziRiv04]\n"
+                                     "[DeziRiv]\n[DeziRiv9]\n"));
   };
   EXPECT_EQ(db_with("2x").EntryCount(), 2);
   EXPECT_EQ(db_with("abc").EntryCount(), 0);

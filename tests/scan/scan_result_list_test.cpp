@@ -80,13 +80,12 @@ TEST(ScanResultList, RemoveLeavesCountersAndClearResetsAll) {
 }
 
 TEST(ScanResultList, ResultLineText) {
-  const Counters c{.malware = 3, .trace = 10, .search_doc = 4, .media = 3, .internet = 2,
-                   .other = 1};
-  const std::string expected = std::string(texts::kResultMalware) + "3" +
-                               std::string(texts::kResultSearchDoc) + "4" +
-                               std::string(texts::kResultMedia) + "3" +
-                               std::string(texts::kResultInternet) + "2" +
-                               std::string(texts::kResultOther) + "1)";
+  const Counters c{
+      .malware = 3, .trace = 10, .search_doc = 4, .media = 3, .internet = 2, .other = 1};
+  const std::string expected =
+      std::string(texts::kResultMalware) + "3" + std::string(texts::kResultSearchDoc) + "4" +
+      std::string(texts::kResultMedia) + "3" + std::string(texts::kResultInternet) + "2" +
+      std::string(texts::kResultOther) + "1)";
   EXPECT_EQ(ResultLine(c), expected);
 }
 

@@ -106,13 +106,12 @@ TEST_F(SignatureScanTest, ProgramGroupTriesTheOldProfileThenTheSystemsFolders) {
   ScanOne({Rule({"Old", "default", group}), Rule({"Localized", "default", group}),
            Rule({"Mine", "default", group}), Rule({"Shared", "default", group}),
            Rule({"Nowhere", "default", group})});
-  EXPECT_EQ(Locations(),
-            (std::vector<std::string>{
-                *files_.Folder(KnownFolder::kCommonPrograms) + "\\Shared",
-                *files_.Folder(KnownFolder::kUserPrograms) + "\\Mine",
-                "C:\\Documents and Settings\\tester\\Start Menu\\" +
-                    std::string(texts::kProgramsLocalized) + "\\Localized",
-                "C:\\Documents and Settings\\tester\\Start Menu\\Programs\\Old"}));
+  EXPECT_EQ(Locations(), (std::vector<std::string>{
+                             *files_.Folder(KnownFolder::kCommonPrograms) + "\\Shared",
+                             *files_.Folder(KnownFolder::kUserPrograms) + "\\Mine",
+                             "C:\\Documents and Settings\\tester\\Start Menu\\" +
+                                 std::string(texts::kProgramsLocalized) + "\\Localized",
+                             "C:\\Documents and Settings\\tester\\Start Menu\\Programs\\Old"}));
 }
 
 TEST_F(SignatureScanTest, RegistryRules) {
@@ -139,15 +138,19 @@ TEST_F(SignatureScanTest, RegistryRules) {
 TEST_F(SignatureScanTest, KeyWithoutFullAccessCountsAsAbsent) {
   remedy::WriteRegistryString(registry_, RootKey::kLocalMachine, "SOFTWARE\\Locked", "v", "1");
   registry_.DenyWrite(RootKey::kLocalMachine, "SOFTWARE\\Locked");
-  ScanOne({}, {Rule({"HKEY_LOCAL_MACHINE", "SOFTWARE\\Locked", "v", "default",
-                     texts::kKindRegKey})});
+  ScanOne({},
+          {Rule({"HKEY_LOCAL_MACHINE", "SOFTWARE\\Locked", "v", "default", texts::kKindRegKey})});
   EXPECT_EQ(results_.Count(), 0u);
 }
 
 TEST_F(SignatureScanTest, ProgressCountsEntriesBegunAndShowsNames) {
   files_.AddFile("C:\\x.exe");
   const std::string rule = Rule({"C:\\x.exe", "default", texts::kKindFile});
-  Scan(fakes::PatternBuilder().Entry("one", "i").File(rule).Entry("two", "i").Entry("three", "i")
+  Scan(fakes::PatternBuilder()
+           .Entry("one", "i")
+           .File(rule)
+           .Entry("two", "i")
+           .Entry("three", "i")
            .Build());
   EXPECT_EQ(display_.percents, (std::vector<int>{33, 66, 100}));
   EXPECT_EQ(display_.statuses, (std::vector<std::string>{"one", "two", "three"}));
@@ -181,7 +184,8 @@ TEST_F(SignatureScanTest, StopEndsTheScanAndShowsZero) {
 TEST_F(SignatureScanTest, HugeCountOverFewSectionsEndsAt100) {
   files_.AddFile("C:\\x.exe");
   const std::string rule = Rule({"C:\\x.exe", "default", texts::kKindFile});
-  std::string ini = fakes::PatternBuilder().Entry("one", "i").File(rule).Count("2147483647").Build();
+  std::string ini =
+      fakes::PatternBuilder().Entry("one", "i").File(rule).Count("2147483647").Build();
   ini += "[DeziRiv2147483647]\r\nName=" + fakes::EncodeBase64("last") +
          "\r\nFileCount=2147483647\r\nFile9=" + fakes::EncodeBase64(rule) + "\r\n";
   Scan(ini);
@@ -197,11 +201,10 @@ TEST_F(SignatureScanTest, GapsAfterTheLastSectionStillEndAt100) {
 
 TEST_F(SignatureScanTest, DatabaseIsOneSnapshot) {
   files_.AddFile("C:\\x.exe");
-  files_.AddFile("C:\\app\\pattern.ini",
-                 fakes::PatternBuilder()
-                     .Entry("old", "i")
-                     .File(Rule({"C:\\x.exe", "default", texts::kKindFile}))
-                     .Build());
+  files_.AddFile("C:\\app\\pattern.ini", fakes::PatternBuilder()
+                                             .Entry("old", "i")
+                                             .File(Rule({"C:\\x.exe", "default", texts::kKindFile}))
+                                             .Build());
   const PatternDatabase db = PatternDatabase::Load(files_, "C:\\app\\pattern.ini");
   files_.RemoveFile("C:\\app\\pattern.ini");
   files_.AddFile("C:\\app\\pattern.ini", fakes::PatternBuilder().Entry("new", "i").Build());

@@ -10,7 +10,9 @@ namespace tvac::platform::win32 {
 namespace {
 
 // The suite runs under a Western ANSI code page, so nothing here may lean on it.
-TEST(CodePage, SystemAnsiCodePageIsNotKorean) { EXPECT_NE(GetACP(), 949u); }
+TEST(CodePage, SystemAnsiCodePageIsNotKorean) {
+  EXPECT_NE(GetACP(), 949u);
+}
 
 TEST(CodePage, KoreanTextConvertsBothWays) {
   const std::wstring wide = Widen(samples::kHangulFolder);

@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "samples/korean_samples.h"
 #include "platform/path.h"
 #include "platform/text.h"
 #include "platform/win32/codepage.h"
 #include "platform/win32/processes_win32.h"
 #include "remedy/system_ops.h"
+#include "samples/korean_samples.h"
 #include "test_support.h"
 
 namespace tvac {
@@ -31,9 +31,9 @@ class Win32FilesTest : public testing::Test {
 };
 
 TEST_F(Win32FilesTest, KnownFoldersAndOwnPath) {
-  for (KnownFolder which : {KnownFolder::kWindows, KnownFolder::kSystem,
-                            KnownFolder::kCommonStartMenu, KnownFolder::kProgramFiles,
-                            KnownFolder::kProfilesRoot, KnownFolder::kUserProfile}) {
+  for (KnownFolder which :
+       {KnownFolder::kWindows, KnownFolder::kSystem, KnownFolder::kCommonStartMenu,
+        KnownFolder::kProgramFiles, KnownFolder::kProfilesRoot, KnownFolder::kUserProfile}) {
     const auto folder = files_.Folder(which);
     ASSERT_TRUE(folder.has_value()) << static_cast<int>(which);
     EXPECT_TRUE(platform::NormalizeFullPath(*folder).has_value()) << *folder;
@@ -108,9 +108,9 @@ TEST_F(Win32FilesTest, LinkInsideATreeIsRemovedAndItsTargetKept) {
 TEST_F(Win32FilesTest, ProtectedFoldersAreRefused) {
   const std::string windows = *files_.Folder(KnownFolder::kWindows);
   const std::string profile = *files_.Folder(KnownFolder::kUserProfile);
-  for (const std::string& path : {std::string("C:\\"), windows, windows + "\\..",
-                                  *files_.Folder(KnownFolder::kProgramFiles),
-                                  *files_.Folder(KnownFolder::kProfilesRoot), profile}) {
+  for (const std::string& path :
+       {std::string("C:\\"), windows, windows + "\\..", *files_.Folder(KnownFolder::kProgramFiles),
+        *files_.Folder(KnownFolder::kProfilesRoot), profile}) {
     EXPECT_FALSE(remedy::DeleteFolderTree(files_, path)) << path;
   }
   EXPECT_TRUE(PathExists(windows + "\\system32\\kernel32.dll"));

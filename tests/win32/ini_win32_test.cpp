@@ -14,8 +14,8 @@ namespace {
 std::string SystemLookup(const std::string& file, const char* section, const char* key,
                          const char* fallback, DWORD buffer_size) {
   std::string buffer(buffer_size, '\0');
-  const DWORD length = GetPrivateProfileStringA(section, key, fallback, buffer.data(),
-                                                buffer_size, file.c_str());
+  const DWORD length =
+      GetPrivateProfileStringA(section, key, fallback, buffer.data(), buffer_size, file.c_str());
   buffer.resize(length);
   return buffer;
 }
@@ -42,8 +42,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, IniAgainstSystemTest, testing::ValuesIn(kIniCase
 TEST(IniAgainstSystem, OverLongValuesAndSmallBuffers) {
   const std::string folder = testing_win32::ScratchFolder("ini-long");
   const std::string value(400, 'Q');
-  const std::string content = "[S]\r\nplain=" + value + "\r\nquoted=\"" + value + "\"\r\n" +
-                              "short=\"abcdef\"\r\n";
+  const std::string content =
+      "[S]\r\nplain=" + value + "\r\nquoted=\"" + value + "\"\r\n" + "short=\"abcdef\"\r\n";
   const std::string file = folder + "\\long.ini";
   testing_win32::WriteFileBytes(file, content);
   const IniDocument doc = IniDocument::Parse(content);

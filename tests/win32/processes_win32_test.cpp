@@ -48,8 +48,8 @@ class Win32ProcessesTest : public testing::Test {
     platform::win32::Win32Files files;
     const std::string own = files.ProgramPath();
     const std::string helper = own.substr(0, own.rfind('\\') + 1) + kHelper;
-    const std::string root = testing_win32::ScratchFolder(
-        testing::UnitTest::GetInstance()->current_test_info()->name());
+    const std::string root =
+        testing_win32::ScratchFolder(testing::UnitTest::GetInstance()->current_test_info()->name());
     for (const char* copy : {"A", "B"}) {
       const std::string folder = root + "\\" + copy;
       CreateDirectoryW(Widen(folder).c_str(), nullptr);

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "samples/korean_samples.h"
 #include "platform/win32/codepage.h"
 #include "remedy/system_ops.h"
+#include "samples/korean_samples.h"
 
 namespace tvac {
 namespace {
@@ -42,17 +42,17 @@ class Win32RegistryTest : public testing::Test {
 };
 
 TEST_F(Win32RegistryTest, KoreanTextRoundTripsAsUtf16InTheRegistry) {
-  ASSERT_EQ(WriteRegistryString(registry_, kHkcu, base_, samples::kHangulValueName,
-                                samples::kHangulData),
-            1);
+  ASSERT_EQ(
+      WriteRegistryString(registry_, kHkcu, base_, samples::kHangulValueName, samples::kHangulData),
+      1);
   // Stored as UTF-16 REG_SZ with its terminator, whatever the ANSI code page is.
   wchar_t stored[64] = {};
   DWORD size = sizeof(stored);
   DWORD type = 0;
-  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, Widen(base_).c_str(),
-                         Widen(samples::kHangulValueName).c_str(), RRF_RT_ANY, &type, stored,
-                         &size),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegGetValueW(HKEY_CURRENT_USER, Widen(base_).c_str(),
+                   Widen(samples::kHangulValueName).c_str(), RRF_RT_ANY, &type, stored, &size),
+      ERROR_SUCCESS);
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   EXPECT_STREQ(stored, L"C:\\\xD504\xB85C\xADF8\xB7A8\\\xC545\xC131\xCF54\xB4DC.exe");
 

@@ -34,7 +34,8 @@ std::string ReadAllFrom(HANDLE pipe) {
   std::string bytes;
   char buffer[4096];
   DWORD got = 0;
-  while (ReadFile(pipe, buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
+  while (ReadFile(pipe, buffer, sizeof(buffer), &got, nullptr) && got > 0)
+    bytes.append(buffer, got);
   return bytes;
 }
 
@@ -85,7 +86,8 @@ ScannerRun RunScanner(const std::string& arguments) {
   return run;
 }
 
-void SetString(HKEY root, const std::string& key, const std::string& name, const std::string& data) {
+void SetString(HKEY root, const std::string& key, const std::string& name,
+               const std::string& data) {
   const std::wstring wide = Widen(data);
   RegSetKeyValueW(root, Widen(key).c_str(), Widen(name).c_str(), REG_SZ, wide.c_str(),
                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
@@ -129,8 +131,8 @@ TEST_F(ScanCliTest, PrintsTheExactRowsOfAPreparedMachine) {
   CreateDirectoryW(Widen(std::string(kRoot) + "\\adware").c_str(), nullptr);
   SetString(HKEY_CURRENT_USER, kTestKey, "Run", samples::kHangulData);
   HKEY adware;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Widen(std::string(kTestKey) + "\\Adware").c_str(),
-                            0, nullptr, 0, KEY_READ, nullptr, &adware, nullptr),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Widen(std::string(kTestKey) + "\\Adware").c_str(), 0,
+                            nullptr, 0, KEY_READ, nullptr, &adware, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(adware);
   const std::string run_mru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
@@ -160,8 +162,8 @@ TEST_F(ScanCliTest, PrintsTheExactRowsOfAPreparedMachine) {
   const std::string hkcu = "HKEY_CURRENT_USER\\";
   const std::string registry(texts::kRegistry);
   const std::string expected =
-      Tsv({samples::kAdwareName, hkcu + kTestKey + "\\Adware/-/-", "adware", reg_key, "",
-           "MALWARE", "CHECK", ""}) +
+      Tsv({samples::kAdwareName, hkcu + kTestKey + "\\Adware/-/-", "adware", reg_key, "", "MALWARE",
+           "CHECK", ""}) +
       Tsv({samples::kAdwareName, std::string(kRoot) + "\\adware", "adware", folder, "", "MALWARE",
            "CHECK", ""}) +
       Tsv({samples::kTrojanName, hkcu + kTestKey + "/Run/" + samples::kHangulData,
@@ -170,8 +172,8 @@ TEST_F(ScanCliTest, PrintsTheExactRowsOfAPreparedMachine) {
       Tsv({"notepad", std::string(texts::kTraceRun), registry, "a", hkcu + run_mru, "REGISTRY",
            "CHECK", "3"}) +
       Tsv({std::string(platform::FileNameOf(samples::kHangulData)),
-           std::string(texts::kTraceExplorer), registry, "a", hkcu + open_save, "REGISTRY",
-           "CHECK", "5"}) +
+           std::string(texts::kTraceExplorer), registry, "a", hkcu + open_save, "REGISTRY", "CHECK",
+           "5"}) +
       Tsv({"http://example.test/", std::string(texts::kTraceInternet), registry, "url1",
            hkcu + typed, "REGISTRY", "CHECK", "19"});
   EXPECT_EQ(run.out, expected);

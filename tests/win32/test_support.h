@@ -12,8 +12,8 @@ namespace tvac::testing_win32 {
 inline std::string ScratchFolder(const char* name) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  std::string folder = platform::win32::Narrow(temp) + "tvac-" + name + "-" +
-                       std::to_string(GetCurrentProcessId());
+  std::string folder =
+      platform::win32::Narrow(temp) + "tvac-" + name + "-" + std::to_string(GetCurrentProcessId());
   CreateDirectoryW(platform::win32::Widen(folder).c_str(), nullptr);
   return folder;
 }

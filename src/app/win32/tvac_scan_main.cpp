@@ -1,7 +1,7 @@
 // tvac-scan.exe: runs the signature scan and the trace scan on this machine and
 // prints what they found. It only reads; it never cures or changes anything.
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <atomic>
 
@@ -75,14 +75,15 @@ int main() {
   tvac::platform::win32::Win32Files files;
   tvac::platform::win32::Win32Registry registry;
   const std::string program = files.ProgramPath();
-  const std::string database_path =
-      options->database.value_or(std::string(tvac::platform::ParentPath(program)) + "\\pattern.ini");
+  const std::string database_path = options->database.value_or(
+      std::string(tvac::platform::ParentPath(program)) + "\\pattern.ini");
 
   tvac::scan::ScanResultList results;
   ConsoleDisplay display(true);
   tvac::scan::ScanEnvironment env{files, registry, results, display, g_scanning, files.UserName()};
 
-  const tvac::scan::PatternDatabase database = tvac::scan::PatternDatabase::Load(files, database_path);
+  const tvac::scan::PatternDatabase database =
+      tvac::scan::PatternDatabase::Load(files, database_path);
   if (!database.loaded()) {
     WriteText(Stream::kError, std::string(tvac::texts::kScanNoDatabase) + database_path + "\n");
   }

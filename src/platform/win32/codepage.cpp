@@ -29,8 +29,12 @@ std::string FromWide(unsigned code_page, std::wstring_view text) {
 
 }  // namespace
 
-std::string Narrow(std::wstring_view text) { return FromWide(kTextCodePage, text); }
+std::string Narrow(std::wstring_view text) {
+  return FromWide(kTextCodePage, text);
+}
 
-std::string ToUtf8(std::wstring_view text) { return FromWide(CP_UTF8, text); }
+std::string ToUtf8(std::wstring_view text) {
+  return FromWide(CP_UTF8, text);
+}
 
 }  // namespace tvac::platform::win32

@@ -1,8 +1,8 @@
 #include "platform/win32/files_win32.h"
 
-#include <windows.h>
 #include <shlobj.h>
 #include <userenv.h>
+#include <windows.h>
 
 #include "platform/win32/codepage.h"
 #include "platform/win32/handles.h"
@@ -22,7 +22,9 @@ FileStatus StatusOf(DWORD attributes, DWORD size_high, DWORD size_low) {
   return status;
 }
 
-ErrorCode LastError() { return static_cast<ErrorCode>(GetLastError()); }
+ErrorCode LastError() {
+  return static_cast<ErrorCode>(GetLastError());
+}
 
 std::optional<std::string> ShellFolder(int csidl) {
   wchar_t path[MAX_PATH] = {};
@@ -92,24 +94,34 @@ ErrorCode Win32Files::ListFolder(std::string_view path, std::vector<FolderEntry>
   do {
     const std::wstring_view name = found.cFileName;
     if (name == L"." || name == L"..") continue;
-    entries.push_back({Narrow(name), StatusOf(found.dwFileAttributes, found.nFileSizeHigh,
-                                              found.nFileSizeLow)});
+    entries.push_back(
+        {Narrow(name), StatusOf(found.dwFileAttributes, found.nFileSizeHigh, found.nFileSizeLow)});
   } while (FindNextFileW(search.get(), &found));
   return kOk;
 }
 
 std::optional<std::string> Win32Files::Folder(KnownFolder which) {
   switch (which) {
-    case KnownFolder::kWindows: return ShellFolder(CSIDL_WINDOWS);
-    case KnownFolder::kSystem: return ShellFolder(CSIDL_SYSTEM);
-    case KnownFolder::kCommonStartMenu: return ShellFolder(CSIDL_COMMON_STARTMENU);
-    case KnownFolder::kCommonPrograms: return ShellFolder(CSIDL_COMMON_PROGRAMS);
-    case KnownFolder::kUserPrograms: return ShellFolder(CSIDL_PROGRAMS);
-    case KnownFolder::kDesktop: return ShellFolder(CSIDL_DESKTOPDIRECTORY);
-    case KnownFolder::kProgramFiles: return ShellFolder(CSIDL_PROGRAM_FILES);
-    case KnownFolder::kProgramFilesX86: return ShellFolder(CSIDL_PROGRAM_FILESX86);
-    case KnownFolder::kProfilesRoot: return ProfilesFolder();
-    case KnownFolder::kUserProfile: return ShellFolder(CSIDL_PROFILE);
+    case KnownFolder::kWindows:
+      return ShellFolder(CSIDL_WINDOWS);
+    case KnownFolder::kSystem:
+      return ShellFolder(CSIDL_SYSTEM);
+    case KnownFolder::kCommonStartMenu:
+      return ShellFolder(CSIDL_COMMON_STARTMENU);
+    case KnownFolder::kCommonPrograms:
+      return ShellFolder(CSIDL_COMMON_PROGRAMS);
+    case KnownFolder::kUserPrograms:
+      return ShellFolder(CSIDL_PROGRAMS);
+    case KnownFolder::kDesktop:
+      return ShellFolder(CSIDL_DESKTOPDIRECTORY);
+    case KnownFolder::kProgramFiles:
+      return ShellFolder(CSIDL_PROGRAM_FILES);
+    case KnownFolder::kProgramFilesX86:
+      return ShellFolder(CSIDL_PROGRAM_FILESX86);
+    case KnownFolder::kProfilesRoot:
+      return ProfilesFolder();
+    case KnownFolder::kUserProfile:
+      return ShellFolder(CSIDL_PROFILE);
   }
   return std::nullopt;
 }
@@ -117,8 +129,7 @@ std::optional<std::string> Win32Files::Folder(KnownFolder which) {
 std::string Win32Files::ProgramPath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length =
-        GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return {};
     if (length < path.size()) {
       path.resize(length);

@@ -1,8 +1,8 @@
 #include "platform/win32/processes_win32.h"
 
-#include <windows.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
+#include <windows.h>
 
 #include "platform/win32/codepage.h"
 #include "platform/win32/handles.h"
@@ -30,8 +30,8 @@ std::optional<std::vector<ProcessInfo>> Win32Processes::List() {
   entry.dwSize = sizeof(entry);
   for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
        more = Process32NextW(snapshot.get(), &entry)) {
-    processes.push_back({entry.th32ProcessID, Narrow(entry.szExeFile),
-                         ExecutablePath(entry.th32ProcessID)});
+    processes.push_back(
+        {entry.th32ProcessID, Narrow(entry.szExeFile), ExecutablePath(entry.th32ProcessID)});
   }
   return processes;
 }
@@ -46,7 +46,9 @@ bool Win32Processes::Terminate(std::uint32_t id) {
   return TerminateProcess(process.get(), exit_code) != FALSE;
 }
 
-std::uint32_t Win32Processes::CurrentProcessId() { return GetCurrentProcessId(); }
+std::uint32_t Win32Processes::CurrentProcessId() {
+  return GetCurrentProcessId();
+}
 
 bool Win32Shell::Open(std::string_view file, std::string_view parameters, ShowWindow show) {
   const std::wstring wide_file = Widen(file);

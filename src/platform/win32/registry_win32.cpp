@@ -14,24 +14,33 @@ namespace {
 
 HKEY ToHkey(RootKey root) {
   switch (root) {
-    case RootKey::kClassesRoot: return HKEY_CLASSES_ROOT;
-    case RootKey::kCurrentUser: return HKEY_CURRENT_USER;
-    case RootKey::kLocalMachine: return HKEY_LOCAL_MACHINE;
-    case RootKey::kUsers: return HKEY_USERS;
+    case RootKey::kClassesRoot:
+      return HKEY_CLASSES_ROOT;
+    case RootKey::kCurrentUser:
+      return HKEY_CURRENT_USER;
+    case RootKey::kLocalMachine:
+      return HKEY_LOCAL_MACHINE;
+    case RootKey::kUsers:
+      return HKEY_USERS;
   }
   return HKEY_CURRENT_USER;
 }
 
 REGSAM ToSam(KeyAccess access) {
   switch (access) {
-    case KeyAccess::kRead: return KEY_READ;
-    case KeyAccess::kWrite: return KEY_WRITE;
-    case KeyAccess::kAll: return KEY_ALL_ACCESS;
+    case KeyAccess::kRead:
+      return KEY_READ;
+    case KeyAccess::kWrite:
+      return KEY_WRITE;
+    case KeyAccess::kAll:
+      return KEY_ALL_ACCESS;
   }
   return KEY_READ;
 }
 
-bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+bool IsText(DWORD type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
 
 // Longest names the registry allows: 255 characters for a key, 16383 for a value.
 constexpr DWORD kMaxKeyName = 256;
@@ -48,8 +57,7 @@ class Win32Key : public RegistryKey {
  public:
   explicit Win32Key(UniqueKey key) : key_(std::move(key)) {}
 
-  ErrorCode QueryValue(std::string_view name, std::size_t buffer_size,
-                       std::string& data) override {
+  ErrorCode QueryValue(std::string_view name, std::size_t buffer_size, std::string& data) override {
     const std::wstring wide_name = Widen(name);
     DWORD type = 0;
     std::vector<BYTE> raw(512);
@@ -93,8 +101,8 @@ class Win32Key : public RegistryKey {
   ErrorCode EnumValueName(std::uint32_t index, std::size_t capacity, std::string& name) override {
     std::wstring wide(kMaxValueName, L'\0');
     DWORD length = kMaxValueName;
-    const LSTATUS status = RegEnumValueW(key_.get(), index, wide.data(), &length, nullptr,
-                                         nullptr, nullptr, nullptr);
+    const LSTATUS status =
+        RegEnumValueW(key_.get(), index, wide.data(), &length, nullptr, nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS) return static_cast<ErrorCode>(status);
     wide.resize(length);
     return NameInto(wide, capacity, name);
@@ -103,8 +111,8 @@ class Win32Key : public RegistryKey {
   ErrorCode EnumSubkeyName(std::uint32_t index, std::size_t capacity, std::string& name) override {
     std::wstring wide(kMaxKeyName, L'\0');
     DWORD length = kMaxKeyName;
-    const LSTATUS status = RegEnumKeyExW(key_.get(), index, wide.data(), &length, nullptr,
-                                         nullptr, nullptr, nullptr);
+    const LSTATUS status =
+        RegEnumKeyExW(key_.get(), index, wide.data(), &length, nullptr, nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS) return static_cast<ErrorCode>(status);
     wide.resize(length);
     return NameInto(wide, capacity, name);
