@@ -1,7 +1,8 @@
 // tvac-scan.exe: runs the signature scan and the trace scan on this machine and
 // prints what they found. It only reads; it never cures or changes anything.
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <atomic>
 

@@ -1,8 +1,9 @@
 #include "platform/win32/files_win32.h"
 
+#include <windows.h>
+
 #include <shlobj.h>
 #include <userenv.h>
-#include <windows.h>
 
 #include "platform/win32/codepage.h"
 #include "platform/win32/handles.h"

@@ -1,8 +1,9 @@
 #include "platform/win32/processes_win32.h"
 
+#include <windows.h>
+
 #include <shellapi.h>
 #include <tlhelp32.h>
-#include <windows.h>
 
 #include "platform/win32/codepage.h"
 #include "platform/win32/handles.h"
