@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/texts.h"
-#include "fakes/fake_files.h"
-#include "fakes/fake_registry.h"
-#include "fakes/recording_display.h"
+#include "fakes/fake_machine.h"
 #include "remedy/system_ops.h"
 
 namespace tvac::remedy {
@@ -25,20 +23,15 @@ constexpr char kGom[] = "Software\\GRETECH\\GomPlayer\\OPTION";
 class TraceScanTest : public testing::Test {
  protected:
   void Set(RootKey root, const char* key, const std::string& name, const std::string& data) {
-    WriteRegistryString(registry_, root, key, name, data);
+    WriteRegistryString(m_.registry, root, key, name, data);
   }
   std::vector<std::string> Names() const {
     std::vector<std::string> out;
-    for (const auto& row : results_.Snapshot()) out.push_back(row[Column::kName]);
+    for (const auto& row : m_.results.Snapshot()) out.push_back(row[Column::kName]);
     return out;
   }
 
-  fakes::FakeFiles files_;
-  fakes::FakeRegistry registry_;
-  scan::ScanResultList results_;
-  fakes::RecordingDisplay display_;
-  std::atomic<bool> scanning_{true};
-  scan::ScanEnvironment env_{files_, registry_, results_, display_, scanning_, "tester"};
+  fakes::FakeMachine m_;
 };
 
 TEST_F(TraceScanTest, CatalogueHas22NumberedEntries) {
@@ -51,11 +44,11 @@ TEST_F(TraceScanTest, CatalogueHas22NumberedEntries) {
 }
 
 TEST_F(TraceScanTest, NothingFoundStillStepsThroughAllPercentages) {
-  ScanTraces(env_);
-  EXPECT_EQ(display_.percents, (std::vector<int>{4,  9,  13, 18, 22, 27, 31, 36, 40, 45, 50,
-                                                 54, 59, 63, 68, 72, 77, 81, 86, 90, 95, 100}));
-  EXPECT_EQ(results_.Count(), 0u);
-  EXPECT_EQ(results_.GetCounters().trace, 0);
+  ScanTraces(m_.env);
+  EXPECT_EQ(m_.display.percents, (std::vector<int>{4,  9,  13, 18, 22, 27, 31, 36, 40, 45, 50,
+                                                   54, 59, 63, 68, 72, 77, 81, 86, 90, 95, 100}));
+  EXPECT_EQ(m_.results.Count(), 0u);
+  EXPECT_EQ(m_.results.GetCounters().trace, 0);
 }
 
 TEST_F(TraceScanTest, DataRuleKeepsEveryValueWhole) {
@@ -63,70 +56,70 @@ TEST_F(TraceScanTest, DataRuleKeepsEveryValueWhole) {
   Set(RootKey::kCurrentUser, kRunMru, "MRUList", "a");
   Set(RootKey::kCurrentUser, kRunMru, "empty", "");
   Set(RootKey::kCurrentUser, kTypedUrls, "url1", "http://example.test/a\\b");
-  ScanTraces(env_);
+  ScanTraces(m_.env);
   EXPECT_EQ(Names(), (std::vector<std::string>{"notepad\\1", "a", "", "http://example.test/a\\b"}));
-  const auto rows = results_.Snapshot();
+  const auto rows = m_.results.Snapshot();
   EXPECT_EQ(rows[0][Column::kLocation], texts::kTraceRun);
   EXPECT_EQ(rows[0][Column::kMisc1], "a");
   EXPECT_EQ(rows[0][Column::kMisc2], std::string("HKEY_CURRENT_USER\\") + kRunMru);
   EXPECT_EQ(rows[0][Column::kNumber], "3");
   EXPECT_EQ(rows[3][Column::kNumber], "19");
-  const scan::Counters c = results_.GetCounters();
+  const scan::Counters c = m_.results.GetCounters();
   EXPECT_EQ(c.search_doc, 3);
   EXPECT_EQ(c.internet, 1);
   EXPECT_EQ(c.trace, 4);
-  EXPECT_EQ(display_.statuses, (std::vector<std::string>{"a", "MRUList", "empty", "url1"}));
+  EXPECT_EQ(m_.display.statuses, (std::vector<std::string>{"a", "MRUList", "empty", "url1"}));
 }
 
 TEST_F(TraceScanTest, FileNameRuleTakesThePartAfterTheLastBackslash) {
   Set(RootKey::kCurrentUser, kOpenSave, "a", "C:\\Docs\\letter.doc");
   Set(RootKey::kCurrentUser, kOpenSave, "b", "www.example.test");
   Set(RootKey::kCurrentUser, kOpenSave, "c", "C:\\Docs\\");
-  ScanTraces(env_);
+  ScanTraces(m_.env);
   EXPECT_EQ(Names(), (std::vector<std::string>{"letter.doc", "www.example.test", ""}));
 }
 
 TEST_F(TraceScanTest, SingleValues) {
   Set(RootKey::kCurrentUser, kGom, "sRecentFile", "D:\\Movies\\film.avi");
   Set(RootKey::kCurrentUser, kGom, "sRecentURL", "see http://example.test/x\\y");
-  ScanTraces(env_);
+  ScanTraces(m_.env);
   EXPECT_EQ(Names(), (std::vector<std::string>{"film.avi", "see http://example.test/x\\y"}));
-  EXPECT_EQ(results_.Snapshot()[0][Column::kMisc1], "sRecentFile");
-  EXPECT_EQ(results_.GetCounters().media, 2);
+  EXPECT_EQ(m_.results.Snapshot()[0][Column::kMisc1], "sRecentFile");
+  EXPECT_EQ(m_.results.GetCounters().media, 2);
 }
 
 TEST_F(TraceScanTest, SingleValuesThatReadAsZeroAddNothing) {
   Set(RootKey::kCurrentUser, kGom, "sRecentFile", "0");
   Set(RootKey::kCurrentUser, kGom, "sRecentURL", std::string(260, 'x'));  // does not fit
-  ScanTraces(env_);
-  EXPECT_EQ(results_.Count(), 0u);
+  ScanTraces(m_.env);
+  EXPECT_EQ(m_.results.Count(), 0u);
 }
 
 TEST_F(TraceScanTest, MuiCacheKeepsMissingModulesOnDriveC) {
-  files_.AddFile("C:\\Tools\\here.exe");
+  m_.files.AddFile("C:\\Tools\\here.exe");
   for (const char* name :
        {"@C:\\Gone\\mod.dll,-101", "\"C:\\Gone\\app.exe\",0", "C:\\Gone\\plain.exe",
         "@C:\\Tools\\here.exe,-1", "@D:\\Other\\mod.dll,-1", "@c:\\gone\\lower.dll,-1", "LangID"}) {
     Set(RootKey::kCurrentUser, kMuiCache, name, "x");
   }
-  ScanTraces(env_);
+  ScanTraces(m_.env);
   EXPECT_EQ(Names(), (std::vector<std::string>{"C:\\Gone\\mod.dll", "C:\\Gone\\app.exe",
                                                "C:\\Gone\\plain.exe"}));
-  EXPECT_EQ(results_.GetCounters().other, 3);
+  EXPECT_EQ(m_.results.GetCounters().other, 3);
 }
 
 TEST_F(TraceScanTest, HelpRuleKeepsValuesWithEmptyData) {
   Set(RootKey::kLocalMachine, kHelp, "gone.hlp", "");
   Set(RootKey::kLocalMachine, kHelp, "here.hlp", "C:\\Windows\\Help");
-  ScanTraces(env_);
+  ScanTraces(m_.env);
   EXPECT_EQ(Names(), (std::vector<std::string>{"gone.hlp"}));
 }
 
 TEST_F(TraceScanTest, KeyWithoutFullAccessAddsNothing) {
   Set(RootKey::kLocalMachine, kHelp, "gone.hlp", "");
-  registry_.DenyWrite(RootKey::kLocalMachine, kHelp);
-  ScanTraces(env_);
-  EXPECT_EQ(results_.Count(), 0u);
+  m_.registry.DenyWrite(RootKey::kLocalMachine, kHelp);
+  ScanTraces(m_.env);
+  EXPECT_EQ(m_.results.Count(), 0u);
 }
 
 TEST_F(TraceScanTest, OverLongNamesEndTheKeyAndOverLongDataReadsEmpty) {
@@ -134,7 +127,7 @@ TEST_F(TraceScanTest, OverLongNamesEndTheKeyAndOverLongDataReadsEmpty) {
   Set(RootKey::kCurrentUser, kRunMru, std::string(260, 'n'), "x");
   Set(RootKey::kCurrentUser, kRunMru, "after", "y");
   Set(RootKey::kCurrentUser, kTypedUrls, "url1", "http://example.test/");
-  ScanTraces(env_);
+  ScanTraces(m_.env);
   EXPECT_EQ(Names(), (std::vector<std::string>{"", "http://example.test/"}));
 }
 
@@ -143,10 +136,10 @@ TEST_F(TraceScanTest, StopEndsTheCurrentKeyButSingleValuesAreStillRead) {
   Set(RootKey::kCurrentUser, kRunMru, "b", "2");
   Set(RootKey::kCurrentUser, kTypedUrls, "url1", "http://example.test/");
   Set(RootKey::kCurrentUser, kGom, "sRecentFile", "C:\\film.avi");
-  results_.SetListener([&] { scanning_ = false; });
-  ScanTraces(env_);
+  m_.results.SetListener([&] { m_.scanning = false; });
+  ScanTraces(m_.env);
   EXPECT_EQ(Names(), (std::vector<std::string>{"1", "film.avi"}));
-  EXPECT_EQ(display_.percents.size(), 22u);
+  EXPECT_EQ(m_.display.percents.size(), 22u);
 }
 
 }  // namespace

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/texts.h"
-#include "fakes/fake_files.h"
-#include "fakes/fake_registry.h"
+#include "fakes/fake_machine.h"
 #include "fakes/pattern_builder.h"
-#include "fakes/recording_display.h"
 #include "remedy/system_ops.h"
 
 namespace tvac::scan {
@@ -35,26 +33,21 @@ class SignatureScanTest : public testing::Test {
     Scan(builder.Build());
   }
   void Scan(const std::string& ini) {
-    RunSignatureScan(PatternDatabase(platform::IniDocument::Parse(ini)), env_);
+    RunSignatureScan(PatternDatabase(platform::IniDocument::Parse(ini)), m_.env);
   }
   std::vector<std::string> Locations() const {
     std::vector<std::string> out;
-    for (const ScanItem& row : results_.Snapshot()) out.push_back(row[Column::kLocation]);
+    for (const ScanItem& row : m_.results.Snapshot()) out.push_back(row[Column::kLocation]);
     return out;
   }
 
-  fakes::FakeFiles files_;
-  fakes::FakeRegistry registry_;
-  ScanResultList results_;
-  fakes::RecordingDisplay display_;
-  std::atomic<bool> scanning_{true};
-  ScanEnvironment env_{files_, registry_, results_, display_, scanning_, "tester"};
+  fakes::FakeMachine m_;
 };
 
 TEST_F(SignatureScanTest, FileRuleSizesCompareAsText) {
-  files_.AddFile("C:\\bad\\a.exe", std::string(1023, 'x'));
-  files_.AddFile("C:\\bad\\b.exe", std::string(1024, 'x'));
-  files_.AddFolder("C:\\bad\\folder");
+  m_.files.AddFile("C:\\bad\\a.exe", std::string(1023, 'x'));
+  m_.files.AddFile("C:\\bad\\b.exe", std::string(1024, 'x'));
+  m_.files.AddFolder("C:\\bad\\folder");
   const std::string file(texts::kKindFile), folder(texts::kKindFolder);
   ScanOne({Rule({"C:\\bad\\a.exe", "1024", file}), Rule({"C:\\bad\\b.exe", "01024", file}),
            Rule({"C:\\bad\\b.exe", "1024", file}), Rule({"C:\\bad\\a.exe", "default", file}),
@@ -62,17 +55,17 @@ TEST_F(SignatureScanTest, FileRuleSizesCompareAsText) {
            Rule({"C:\\bad\\missing.exe", "default", file})});
   EXPECT_EQ(Locations(), (std::vector<std::string>{"C:\\bad\\folder", "C:\\bad\\folder",
                                                    "C:\\bad\\a.exe", "C:\\bad\\b.exe"}));
-  const ScanItem top = results_.Snapshot()[0];
+  const ScanItem top = m_.results.Snapshot()[0];
   EXPECT_EQ(top[Column::kName], "Trojan.Test");
   EXPECT_EQ(top[Column::kKind], "test trojan");
   EXPECT_EQ(top[Column::kMisc1], folder);
-  EXPECT_EQ(results_.GetCounters().malware, 4);
-  EXPECT_EQ(display_.result_line_redraws, 4);
+  EXPECT_EQ(m_.results.GetCounters().malware, 4);
+  EXPECT_EQ(m_.display.result_line_redraws, 4);
 }
 
 TEST_F(SignatureScanTest, SizesOverTwoGigabytesCompareTheirLow32BitsAsSigned) {
-  files_.AddFileOfSize("C:\\big\\a.bin", (std::uint64_t{1} << 32) + 1024);
-  files_.AddFileOfSize("C:\\big\\b.bin", 3000000000u);
+  m_.files.AddFileOfSize("C:\\big\\a.bin", (std::uint64_t{1} << 32) + 1024);
+  m_.files.AddFileOfSize("C:\\big\\b.bin", 3000000000u);
   const std::string file(texts::kKindFile);
   ScanOne({Rule({"C:\\big\\a.bin", "1024", file}), Rule({"C:\\big\\b.bin", "3000000000", file}),
            Rule({"C:\\big\\b.bin", "-1294967296", file})});
@@ -80,9 +73,9 @@ TEST_F(SignatureScanTest, SizesOverTwoGigabytesCompareTheirLow32BitsAsSigned) {
 }
 
 TEST_F(SignatureScanTest, KindsResolveTheirPaths) {
-  files_.SetFolder(KnownFolder::kWindows, "C:\\WINDOWS");
-  files_.AddFile("C:\\WINDOWS\\system32\\evil.dll");
-  files_.AddFile("C:\\Users\\tester\\Desktop\\tester\\x.lnk");
+  m_.files.SetFolder(KnownFolder::kWindows, "C:\\WINDOWS");
+  m_.files.AddFile("C:\\WINDOWS\\system32\\evil.dll");
+  m_.files.AddFile("C:\\Users\\tester\\Desktop\\tester\\x.lnk");
   ScanOne({Rule({"system32\\evil.dll", "default", texts::kKindWindows}),
            Rule({std::string("C:\\Users\\") + std::string(texts::kUserNamePlaceholder) +
                      "\\Desktop\\" + std::string(texts::kUserNamePlaceholder) + "\\x.lnk",
@@ -91,34 +84,34 @@ TEST_F(SignatureScanTest, KindsResolveTheirPaths) {
   EXPECT_EQ(Locations(), (std::vector<std::string>{"C:\\WINDOWS\\system32\\evil.dll",
                                                    "C:\\Users\\tester\\Desktop\\tester\\x.lnk",
                                                    "C:\\WINDOWS\\system32\\evil.dll"}));
-  EXPECT_EQ(display_.windows_dir, "C:\\WINDOWS");
+  EXPECT_EQ(m_.display.windows_dir, "C:\\WINDOWS");
 }
 
 TEST_F(SignatureScanTest, ProgramGroupTriesTheOldProfileThenTheSystemsFolders) {
   const std::string group(texts::kKindProgramGroup);
-  files_.SetFolder(KnownFolder::kCommonStartMenu,
-                   "C:\\Documents and Settings\\All Users\\Start Menu");
-  files_.AddFolder("C:\\Documents and Settings\\tester\\Start Menu\\Programs\\Old");
-  files_.AddFolder("C:\\Documents and Settings\\tester\\Start Menu\\" +
-                   std::string(texts::kProgramsLocalized) + "\\Localized");
-  files_.AddFolder(*files_.Folder(KnownFolder::kUserPrograms) + "\\Mine");
-  files_.AddFolder(*files_.Folder(KnownFolder::kCommonPrograms) + "\\Shared");
+  m_.files.SetFolder(KnownFolder::kCommonStartMenu,
+                     "C:\\Documents and Settings\\All Users\\Start Menu");
+  m_.files.AddFolder("C:\\Documents and Settings\\tester\\Start Menu\\Programs\\Old");
+  m_.files.AddFolder("C:\\Documents and Settings\\tester\\Start Menu\\" +
+                     std::string(texts::kProgramsLocalized) + "\\Localized");
+  m_.files.AddFolder(*m_.files.Folder(KnownFolder::kUserPrograms) + "\\Mine");
+  m_.files.AddFolder(*m_.files.Folder(KnownFolder::kCommonPrograms) + "\\Shared");
   ScanOne({Rule({"Old", "default", group}), Rule({"Localized", "default", group}),
            Rule({"Mine", "default", group}), Rule({"Shared", "default", group}),
            Rule({"Nowhere", "default", group})});
   EXPECT_EQ(Locations(), (std::vector<std::string>{
-                             *files_.Folder(KnownFolder::kCommonPrograms) + "\\Shared",
-                             *files_.Folder(KnownFolder::kUserPrograms) + "\\Mine",
+                             *m_.files.Folder(KnownFolder::kCommonPrograms) + "\\Shared",
+                             *m_.files.Folder(KnownFolder::kUserPrograms) + "\\Mine",
                              "C:\\Documents and Settings\\tester\\Start Menu\\" +
                                  std::string(texts::kProgramsLocalized) + "\\Localized",
                              "C:\\Documents and Settings\\tester\\Start Menu\\Programs\\Old"}));
 }
 
 TEST_F(SignatureScanTest, RegistryRules) {
-  remedy::WriteRegistryString(registry_, RootKey::kCurrentUser, "Software\\Bad", "Run", "evil");
-  remedy::WriteRegistryString(registry_, RootKey::kLocalMachine, "SOFTWARE\\Bad", "Long",
+  remedy::WriteRegistryString(m_.registry, RootKey::kCurrentUser, "Software\\Bad", "Run", "evil");
+  remedy::WriteRegistryString(m_.registry, RootKey::kLocalMachine, "SOFTWARE\\Bad", "Long",
                               std::string(100, 'x'));
-  registry_.SetRaw(RootKey::kUsers, "S-1\\Bad", "Run", "evil");
+  m_.registry.SetRaw(RootKey::kUsers, "S-1\\Bad", "Run", "evil");
   const std::string value(texts::kKindRegValue), key(texts::kKindRegKey);
   ScanOne({}, {Rule({"HKEY_CURRENT_USER", "Software\\Bad", "Run", "evil", value}),
                Rule({"HKEY_CURRENT_USER", "Software\\Bad", "Run", "other", value}),
@@ -132,19 +125,19 @@ TEST_F(SignatureScanTest, RegistryRules) {
   EXPECT_EQ(Locations(), (std::vector<std::string>{"HKEY_CURRENT_USER\\Software\\Bad/n/d",
                                                    "HKEY_CURRENT_USER\\Software\\Bad/Run/evil",
                                                    "HKEY_CURRENT_USER\\Software\\Bad/Run/evil"}));
-  EXPECT_EQ(results_.Snapshot()[0][Column::kMisc1], key);
+  EXPECT_EQ(m_.results.Snapshot()[0][Column::kMisc1], key);
 }
 
 TEST_F(SignatureScanTest, KeyWithoutFullAccessCountsAsAbsent) {
-  remedy::WriteRegistryString(registry_, RootKey::kLocalMachine, "SOFTWARE\\Locked", "v", "1");
-  registry_.DenyWrite(RootKey::kLocalMachine, "SOFTWARE\\Locked");
+  remedy::WriteRegistryString(m_.registry, RootKey::kLocalMachine, "SOFTWARE\\Locked", "v", "1");
+  m_.registry.DenyWrite(RootKey::kLocalMachine, "SOFTWARE\\Locked");
   ScanOne({},
           {Rule({"HKEY_LOCAL_MACHINE", "SOFTWARE\\Locked", "v", "default", texts::kKindRegKey})});
-  EXPECT_EQ(results_.Count(), 0u);
+  EXPECT_EQ(m_.results.Count(), 0u);
 }
 
 TEST_F(SignatureScanTest, ProgressCountsEntriesBegunAndShowsNames) {
-  files_.AddFile("C:\\x.exe");
+  m_.files.AddFile("C:\\x.exe");
   const std::string rule = Rule({"C:\\x.exe", "default", texts::kKindFile});
   Scan(fakes::PatternBuilder()
            .Entry("one", "i")
@@ -152,68 +145,69 @@ TEST_F(SignatureScanTest, ProgressCountsEntriesBegunAndShowsNames) {
            .Entry("two", "i")
            .Entry("three", "i")
            .Build());
-  EXPECT_EQ(display_.percents, (std::vector<int>{33, 66, 100}));
-  EXPECT_EQ(display_.statuses, (std::vector<std::string>{"one", "two", "three"}));
-  EXPECT_EQ(results_.Count(), 1u);
+  EXPECT_EQ(m_.display.percents, (std::vector<int>{33, 66, 100}));
+  EXPECT_EQ(m_.display.statuses, (std::vector<std::string>{"one", "two", "three"}));
+  EXPECT_EQ(m_.results.Count(), 1u);
 }
 
 TEST_F(SignatureScanTest, CountsThatMeanNothing) {
   for (const char* count : {"0", "-1", "abc"}) {
     Scan(fakes::PatternBuilder().Entry("one", "i").Count(count).Build());
-    EXPECT_TRUE(display_.percents.empty()) << count;
+    EXPECT_TRUE(m_.display.percents.empty()) << count;
   }
   Scan(fakes::PatternBuilder().Entry("one", "i").Entry("two", "i").Count("1").Build());
-  EXPECT_EQ(display_.statuses, (std::vector<std::string>{"one"}));
+  EXPECT_EQ(m_.display.statuses, (std::vector<std::string>{"one"}));
 }
 
 TEST_F(SignatureScanTest, StopEndsTheScanAndShowsZero) {
-  files_.AddFile("C:\\x.exe");
+  m_.files.AddFile("C:\\x.exe");
   const std::string rule = Rule({"C:\\x.exe", "default", texts::kKindFile});
   fakes::PatternBuilder builder;
   for (int i = 1; i <= 10; ++i) builder.Entry("e" + std::to_string(i), "i").File(rule).File(rule);
   // Stop while entry 5 is scanned: its first rule still runs, nothing after it.
-  results_.SetListener([&] {
-    if (results_.Count() == 9) scanning_ = false;
+  m_.results.SetListener([&] {
+    if (m_.results.Count() == 9) m_.scanning = false;
   });
   Scan(builder.Build());
-  EXPECT_EQ(results_.Count(), 9u);
-  EXPECT_EQ(display_.percents, (std::vector<int>{10, 20, 30, 40, 50, 0, 60, 0}));
-  EXPECT_EQ(display_.statuses.back(), "e5");
+  EXPECT_EQ(m_.results.Count(), 9u);
+  EXPECT_EQ(m_.display.percents, (std::vector<int>{10, 20, 30, 40, 50, 0, 60, 0}));
+  EXPECT_EQ(m_.display.statuses.back(), "e5");
 }
 
 TEST_F(SignatureScanTest, HugeCountOverFewSectionsEndsAt100) {
-  files_.AddFile("C:\\x.exe");
+  m_.files.AddFile("C:\\x.exe");
   const std::string rule = Rule({"C:\\x.exe", "default", texts::kKindFile});
   std::string ini =
       fakes::PatternBuilder().Entry("one", "i").File(rule).Count("2147483647").Build();
   ini += "[DeziRiv2147483647]\r\nName=" + fakes::EncodeBase64("last") +
          "\r\nFileCount=2147483647\r\nFile9=" + fakes::EncodeBase64(rule) + "\r\n";
   Scan(ini);
-  EXPECT_EQ(results_.Count(), 2u);
-  EXPECT_EQ(display_.percents, (std::vector<int>{0, 100}));
-  EXPECT_EQ(display_.statuses, (std::vector<std::string>{"one", "last"}));
+  EXPECT_EQ(m_.results.Count(), 2u);
+  EXPECT_EQ(m_.display.percents, (std::vector<int>{0, 100}));
+  EXPECT_EQ(m_.display.statuses, (std::vector<std::string>{"one", "last"}));
 }
 
 TEST_F(SignatureScanTest, GapsAfterTheLastSectionStillEndAt100) {
   Scan(fakes::PatternBuilder().Entry("one", "i").Count("4").Build());
-  EXPECT_EQ(display_.percents, (std::vector<int>{25, 100}));
+  EXPECT_EQ(m_.display.percents, (std::vector<int>{25, 100}));
 }
 
 TEST_F(SignatureScanTest, DatabaseIsOneSnapshot) {
-  files_.AddFile("C:\\x.exe");
-  files_.AddFile("C:\\app\\pattern.ini", fakes::PatternBuilder()
-                                             .Entry("old", "i")
-                                             .File(Rule({"C:\\x.exe", "default", texts::kKindFile}))
-                                             .Build());
-  const PatternDatabase db = PatternDatabase::Load(files_, "C:\\app\\pattern.ini");
-  files_.RemoveFile("C:\\app\\pattern.ini");
-  files_.AddFile("C:\\app\\pattern.ini", fakes::PatternBuilder().Entry("new", "i").Build());
-  RunSignatureScan(db, env_);
-  EXPECT_EQ(results_.Field(0, Column::kName), "old");
+  m_.files.AddFile("C:\\x.exe");
+  m_.files.AddFile("C:\\app\\pattern.ini",
+                   fakes::PatternBuilder()
+                       .Entry("old", "i")
+                       .File(Rule({"C:\\x.exe", "default", texts::kKindFile}))
+                       .Build());
+  const PatternDatabase db = PatternDatabase::Load(m_.files, "C:\\app\\pattern.ini");
+  m_.files.RemoveFile("C:\\app\\pattern.ini");
+  m_.files.AddFile("C:\\app\\pattern.ini", fakes::PatternBuilder().Entry("new", "i").Build());
+  RunSignatureScan(db, m_.env);
+  EXPECT_EQ(m_.results.Field(0, Column::kName), "old");
   // The next scan loads the replacement.
-  results_.Clear();
-  RunSignatureScan(PatternDatabase::Load(files_, "C:\\app\\pattern.ini"), env_);
-  EXPECT_EQ(results_.Count(), 0u);
+  m_.results.Clear();
+  RunSignatureScan(PatternDatabase::Load(m_.files, "C:\\app\\pattern.ini"), m_.env);
+  EXPECT_EQ(m_.results.Count(), 0u);
 }
 
 }  // namespace
