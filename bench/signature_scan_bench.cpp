@@ -97,10 +97,8 @@ class NullDisplay : public scan::ScanDisplay {
 // ASCII letters compared without case, in place.
 bool SameName(std::string_view a, std::string_view b) {
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-           return lower(x) == lower(y);
-         });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // A profile parsed once into lists in file order, with the same line rules as
@@ -222,13 +220,13 @@ void LookupPerValueScan(const LinearProfile& ini, scan::ScanEnvironment& env) {
                                    scan::LeadingNumber(ini.Get(section, "RegCount"))};
     env.display.SetStatusText(entry.name);
     for (std::int32_t j = 1; j <= entry.file_count; ++j) {
-      const auto f = scan::SplitRule(
-          scan::DecodeBase64(ini.Get(section, "File" + std::to_string(j))));
+      const auto f =
+          scan::SplitRule(scan::DecodeBase64(ini.Get(section, "File" + std::to_string(j))));
       TestFileRule(entry, {Field(f, 0), Field(f, 1), Field(f, 2)}, env);
     }
     for (std::int32_t j = 1; j <= entry.reg_count; ++j) {
-      const auto r = scan::SplitRule(
-          scan::DecodeBase64(ini.Get(section, "Reg" + std::to_string(j))));
+      const auto r =
+          scan::SplitRule(scan::DecodeBase64(ini.Get(section, "Reg" + std::to_string(j))));
       TestRegRule(entry, {Field(r, 0), Field(r, 1), Field(r, 2), Field(r, 3), Field(r, 4)}, env);
     }
   }
@@ -238,9 +236,8 @@ void CheckRows(benchmark::State& state, std::size_t rows) {
   state.counters["rows"] = static_cast<double>(rows);
   const std::size_t expected = TheMachine().expected_rows;
   if (rows != expected) {
-    state.SkipWithError(("found " + std::to_string(rows) + " rows, expected " +
-                         std::to_string(expected))
-                            .c_str());
+    state.SkipWithError(
+        ("found " + std::to_string(rows) + " rows, expected " + std::to_string(expected)).c_str());
   }
 }
 
