@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
+# Further packages a script needs may be named as arguments.
 set -euo pipefail
 
 packages=(
@@ -7,6 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine64
+  "$@"
 )
 
 missing=()
