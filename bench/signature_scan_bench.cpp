@@ -35,15 +35,6 @@ constexpr int kPlantEvery = 1000;
 constexpr std::string_view kPatternPath = "C:\\Program Files\\Talvo\\pattern.ini";
 constexpr std::string_view kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-std::string Rule(std::initializer_list<std::string_view> fields) {
-  std::string rule;
-  for (std::string_view f : fields) {
-    if (!rule.empty()) rule += '#';
-    rule += f;
-  }
-  return rule;
-}
-
 // The machine both scans run against, with the database on it, and the number of
 // rows a scan must find there.
 struct Machine {
@@ -58,11 +49,11 @@ struct Machine {
       const std::string vendor_key = "SOFTWARE\\Vendor" + n;
       const std::string run_name = "svc" + n, run_data = "C:\\x" + n + ".exe";
       builder.Entry("Bench.Trojan." + n, "bench sample " + n)
-          .File(Rule({vendor, "default", file}))
-          .File(Rule({driver, "4096", file}))
-          .File(Rule({temp, "default", file}))
-          .Reg(Rule({"HKEY_LOCAL_MACHINE", vendor_key, "Start", "default", value}))
-          .Reg(Rule({"HKEY_CURRENT_USER", kRunKey, run_name, run_data, value}));
+          .File(fakes::RuleText({vendor, "default", file}))
+          .File(fakes::RuleText({driver, "4096", file}))
+          .File(fakes::RuleText({temp, "default", file}))
+          .Reg(fakes::RuleText({"HKEY_LOCAL_MACHINE", vendor_key, "Start", "default", value}))
+          .Reg(fakes::RuleText({"HKEY_CURRENT_USER", kRunKey, run_name, run_data, value}));
       if (i % kPlantEvery != 0) continue;
       // Half of the planted entries match on size and data, the other half do not.
       const bool exact = i % (2 * kPlantEvery) == 0;
@@ -174,40 +165,6 @@ std::string Field(const std::vector<std::string>& fields, std::size_t k) {
 }
 
 // The checks of the program's scan, for one file rule and one registry rule.
-void TestFileRule(const scan::PatternEntry& entry, const scan::FileRule& rule,
-                  scan::ScanEnvironment& env) {
-  const std::string path = scan::ResolveRulePath(rule, env);
-  const std::optional<platform::FileStatus> status = env.files.Stat(path);
-  if (!status) return;
-  const std::string size =
-      std::to_string(static_cast<std::int32_t>(static_cast<std::uint32_t>(status->size)));
-  if (rule.size != "default" && rule.size != size) return;
-  env.results.InsertSignatureHit(entry.name, path, entry.info, rule.kind);
-  env.display.RedrawResultLine();
-}
-
-void TestRegRule(const scan::PatternEntry& entry, const scan::RegRule& rule,
-                 scan::ScanEnvironment& env) {
-  const bool value_rule = rule.kind == texts::kKindRegValue;
-  if (!value_rule && rule.kind != texts::kKindRegKey) return;
-  const std::optional<RootKey> root = remedy::RootKeyFromName(rule.root);
-  if (!root) return;
-  platform::OpenedKey key = env.registry.Open(*root, rule.subkey, platform::KeyAccess::kAll);
-  if (key.error != platform::kOk) return;
-  std::string location = rule.root + "\\" + rule.subkey + "/" + rule.value_name + "/";
-  if (value_rule) {
-    std::string data;
-    if (key.key->QueryValue(rule.value_name, 100, data) != platform::kOk) return;
-    data.resize(std::min(data.size(), data.find('\0')));
-    if (rule.value_data != "default" && rule.value_data != data) return;
-    location += data;
-  } else {
-    location += rule.value_data;
-  }
-  env.results.InsertSignatureHit(entry.name, location, entry.info, rule.kind);
-  env.display.RedrawResultLine();
-}
-
 // The scan with one profile lookup for every value it reads.
 void LookupPerValueScan(const LinearProfile& ini, scan::ScanEnvironment& env) {
   const std::int32_t count = scan::LeadingNumber(ini.Get("TotalCount", "Count"));
@@ -222,12 +179,13 @@ void LookupPerValueScan(const LinearProfile& ini, scan::ScanEnvironment& env) {
     for (std::int32_t j = 1; j <= entry.file_count; ++j) {
       const auto f =
           scan::SplitRule(scan::DecodeBase64(ini.Get(section, "File" + std::to_string(j))));
-      TestFileRule(entry, {Field(f, 0), Field(f, 1), Field(f, 2)}, env);
+      scan::TestFileRule(entry, {Field(f, 0), Field(f, 1), Field(f, 2)}, env);
     }
     for (std::int32_t j = 1; j <= entry.reg_count; ++j) {
       const auto r =
           scan::SplitRule(scan::DecodeBase64(ini.Get(section, "Reg" + std::to_string(j))));
-      TestRegRule(entry, {Field(r, 0), Field(r, 1), Field(r, 2), Field(r, 3), Field(r, 4)}, env);
+      scan::TestRegRule(entry, {Field(r, 0), Field(r, 1), Field(r, 2), Field(r, 3), Field(r, 4)},
+                        env);
     }
   }
 }

@@ -64,6 +64,12 @@ std::string SizeText(std::uint64_t size) {
   return std::to_string(static_cast<std::int32_t>(static_cast<std::uint32_t>(size)));
 }
 
+int Percent(std::int64_t i, std::int64_t n) {
+  return static_cast<int>(100 * i / n);
+}
+
+}  // namespace
+
 void TestFileRule(const PatternEntry& entry, const FileRule& rule, ScanEnvironment& env) {
   const std::string path = ResolveRulePath(rule, env);
   const std::optional<platform::FileStatus> status = env.files.Stat(path);
@@ -95,12 +101,6 @@ void TestRegRule(const PatternEntry& entry, const RegRule& rule, ScanEnvironment
   env.results.InsertSignatureHit(entry.name, location, entry.info, rule.kind);
   env.display.RedrawResultLine();
 }
-
-int Percent(std::int64_t i, std::int64_t n) {
-  return static_cast<int>(100 * i / n);
-}
-
-}  // namespace
 
 std::string ResolveRulePath(const FileRule& rule, ScanEnvironment& env) {
   std::string path = rule.path;

@@ -10,6 +10,10 @@ namespace tvac::scan {
 // found cleared, in which case the progress shows 0.
 void RunSignatureScan(const PatternDatabase& database, ScanEnvironment& env);
 
+// One rule of an entry: inserts a row when it matches this machine.
+void TestFileRule(const PatternEntry& entry, const FileRule& rule, ScanEnvironment& env);
+void TestRegRule(const PatternEntry& entry, const RegRule& rule, ScanEnvironment& env);
+
 // The path a file rule names once its kind is applied (desktop, program group and
 // Windows rules are relative to folders of this machine).
 std::string ResolveRulePath(const FileRule& rule, ScanEnvironment& env);

@@ -25,6 +25,15 @@ std::string EncodeBase64(std::string_view bytes) {
   return out;
 }
 
+std::string RuleText(std::initializer_list<std::string_view> fields) {
+  std::string rule;
+  for (std::string_view f : fields) {
+    if (!rule.empty()) rule += '#';
+    rule += f;
+  }
+  return rule;
+}
+
 PatternBuilder& PatternBuilder::Entry(std::string name, std::string info) {
   entries_.push_back({std::move(name), std::move(info), {}, {}});
   return *this;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,6 +8,9 @@
 namespace tvac::fakes {
 
 std::string EncodeBase64(std::string_view bytes);
+
+// A rule's text: its fields joined with "#".
+std::string RuleText(std::initializer_list<std::string_view> fields);
 
 // Writes pattern.ini text: entries numbered from 1 with Base64 names, descriptions
 // and rules, and the total count (which a test may override).

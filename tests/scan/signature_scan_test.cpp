@@ -13,15 +13,6 @@ namespace {
 using platform::KnownFolder;
 using platform::RootKey;
 
-std::string Rule(std::initializer_list<std::string_view> fields) {
-  std::string rule;
-  for (std::string_view f : fields) {
-    if (!rule.empty()) rule += '#';
-    rule += f;
-  }
-  return rule;
-}
-
 class SignatureScanTest : public testing::Test {
  protected:
   // Scans a database of one entry holding `files` and `regs` rules.
@@ -49,10 +40,13 @@ TEST_F(SignatureScanTest, FileRuleSizesCompareAsText) {
   m_.files.AddFile("C:\\bad\\b.exe", std::string(1024, 'x'));
   m_.files.AddFolder("C:\\bad\\folder");
   const std::string file(texts::kKindFile), folder(texts::kKindFolder);
-  ScanOne({Rule({"C:\\bad\\a.exe", "1024", file}), Rule({"C:\\bad\\b.exe", "01024", file}),
-           Rule({"C:\\bad\\b.exe", "1024", file}), Rule({"C:\\bad\\a.exe", "default", file}),
-           Rule({"C:\\bad\\folder", "0", folder}), Rule({"C:\\bad\\folder", "default", folder}),
-           Rule({"C:\\bad\\missing.exe", "default", file})});
+  ScanOne({fakes::RuleText({"C:\\bad\\a.exe", "1024", file}),
+           fakes::RuleText({"C:\\bad\\b.exe", "01024", file}),
+           fakes::RuleText({"C:\\bad\\b.exe", "1024", file}),
+           fakes::RuleText({"C:\\bad\\a.exe", "default", file}),
+           fakes::RuleText({"C:\\bad\\folder", "0", folder}),
+           fakes::RuleText({"C:\\bad\\folder", "default", folder}),
+           fakes::RuleText({"C:\\bad\\missing.exe", "default", file})});
   EXPECT_EQ(Locations(), (std::vector<std::string>{"C:\\bad\\folder", "C:\\bad\\folder",
                                                    "C:\\bad\\a.exe", "C:\\bad\\b.exe"}));
   const ScanItem top = m_.results.Snapshot()[0];
@@ -67,8 +61,9 @@ TEST_F(SignatureScanTest, SizesOverTwoGigabytesCompareTheirLow32BitsAsSigned) {
   m_.files.AddFileOfSize("C:\\big\\a.bin", (std::uint64_t{1} << 32) + 1024);
   m_.files.AddFileOfSize("C:\\big\\b.bin", 3000000000u);
   const std::string file(texts::kKindFile);
-  ScanOne({Rule({"C:\\big\\a.bin", "1024", file}), Rule({"C:\\big\\b.bin", "3000000000", file}),
-           Rule({"C:\\big\\b.bin", "-1294967296", file})});
+  ScanOne({fakes::RuleText({"C:\\big\\a.bin", "1024", file}),
+           fakes::RuleText({"C:\\big\\b.bin", "3000000000", file}),
+           fakes::RuleText({"C:\\big\\b.bin", "-1294967296", file})});
   EXPECT_EQ(Locations(), (std::vector<std::string>{"C:\\big\\b.bin", "C:\\big\\a.bin"}));
 }
 
@@ -76,11 +71,12 @@ TEST_F(SignatureScanTest, KindsResolveTheirPaths) {
   m_.files.SetFolder(KnownFolder::kWindows, "C:\\WINDOWS");
   m_.files.AddFile("C:\\WINDOWS\\system32\\evil.dll");
   m_.files.AddFile("C:\\Users\\tester\\Desktop\\tester\\x.lnk");
-  ScanOne({Rule({"system32\\evil.dll", "default", texts::kKindWindows}),
-           Rule({std::string("C:\\Users\\") + std::string(texts::kUserNamePlaceholder) +
-                     "\\Desktop\\" + std::string(texts::kUserNamePlaceholder) + "\\x.lnk",
-                 "default", texts::kKindDesktop}),
-           Rule({"C:\\WINDOWS\\system32\\evil.dll", "default", "other kind"})});
+  ScanOne(
+      {fakes::RuleText({"system32\\evil.dll", "default", texts::kKindWindows}),
+       fakes::RuleText({std::string("C:\\Users\\") + std::string(texts::kUserNamePlaceholder) +
+                            "\\Desktop\\" + std::string(texts::kUserNamePlaceholder) + "\\x.lnk",
+                        "default", texts::kKindDesktop}),
+       fakes::RuleText({"C:\\WINDOWS\\system32\\evil.dll", "default", "other kind"})});
   EXPECT_EQ(Locations(), (std::vector<std::string>{"C:\\WINDOWS\\system32\\evil.dll",
                                                    "C:\\Users\\tester\\Desktop\\tester\\x.lnk",
                                                    "C:\\WINDOWS\\system32\\evil.dll"}));
@@ -92,18 +88,18 @@ TEST_F(SignatureScanTest, ProgramGroupTriesTheOldProfileThenTheSystemsFolders) {
   m_.files.SetFolder(KnownFolder::kCommonStartMenu,
                      "C:\\Documents and Settings\\All Users\\Start Menu");
   m_.files.AddFolder("C:\\Documents and Settings\\tester\\Start Menu\\Programs\\Old");
-  m_.files.AddFolder("C:\\Documents and Settings\\tester\\Start Menu\\" +
-                     std::string(texts::kProgramsLocalized) + "\\Localized");
+  const std::string old_menu = "C:\\Documents and Settings\\tester\\Start Menu\\";
+  m_.files.AddFolder(old_menu + std::string(texts::kProgramsLocalized) + "\\Localized");
   m_.files.AddFolder(*m_.files.Folder(KnownFolder::kUserPrograms) + "\\Mine");
   m_.files.AddFolder(*m_.files.Folder(KnownFolder::kCommonPrograms) + "\\Shared");
-  ScanOne({Rule({"Old", "default", group}), Rule({"Localized", "default", group}),
-           Rule({"Mine", "default", group}), Rule({"Shared", "default", group}),
-           Rule({"Nowhere", "default", group})});
+  ScanOne(
+      {fakes::RuleText({"Old", "default", group}), fakes::RuleText({"Localized", "default", group}),
+       fakes::RuleText({"Mine", "default", group}), fakes::RuleText({"Shared", "default", group}),
+       fakes::RuleText({"Nowhere", "default", group})});
   EXPECT_EQ(Locations(), (std::vector<std::string>{
                              *m_.files.Folder(KnownFolder::kCommonPrograms) + "\\Shared",
                              *m_.files.Folder(KnownFolder::kUserPrograms) + "\\Mine",
-                             "C:\\Documents and Settings\\tester\\Start Menu\\" +
-                                 std::string(texts::kProgramsLocalized) + "\\Localized",
+                             old_menu + std::string(texts::kProgramsLocalized) + "\\Localized",
                              "C:\\Documents and Settings\\tester\\Start Menu\\Programs\\Old"}));
 }
 
@@ -113,15 +109,16 @@ TEST_F(SignatureScanTest, RegistryRules) {
                               std::string(100, 'x'));
   m_.registry.SetRaw(RootKey::kUsers, "S-1\\Bad", "Run", "evil");
   const std::string value(texts::kKindRegValue), key(texts::kKindRegKey);
-  ScanOne({}, {Rule({"HKEY_CURRENT_USER", "Software\\Bad", "Run", "evil", value}),
-               Rule({"HKEY_CURRENT_USER", "Software\\Bad", "Run", "other", value}),
-               Rule({"HKEY_CURRENT_USER", "Software\\Bad", "Run", "default", value}),
-               Rule({"HKEY_CURRENT_USER", "Software\\Bad", "Gone", "default", value}),
-               Rule({"HKEY_LOCAL_MACHINE", "SOFTWARE\\Bad", "Long", "default", value}),
-               Rule({"HKEY_USERS", "S-1\\Bad", "Run", "default", value}),
-               Rule({"HKEY_CURRENT_USER", "Software\\Bad", "n", "d", key}),
-               Rule({"HKEY_CURRENT_USER", "Software\\Missing", "n", "d", key}),
-               Rule({"HKEY_CURRENT_USER", "Software\\Bad", "Run", "evil", "other kind"})});
+  ScanOne({},
+          {fakes::RuleText({"HKEY_CURRENT_USER", "Software\\Bad", "Run", "evil", value}),
+           fakes::RuleText({"HKEY_CURRENT_USER", "Software\\Bad", "Run", "other", value}),
+           fakes::RuleText({"HKEY_CURRENT_USER", "Software\\Bad", "Run", "default", value}),
+           fakes::RuleText({"HKEY_CURRENT_USER", "Software\\Bad", "Gone", "default", value}),
+           fakes::RuleText({"HKEY_LOCAL_MACHINE", "SOFTWARE\\Bad", "Long", "default", value}),
+           fakes::RuleText({"HKEY_USERS", "S-1\\Bad", "Run", "default", value}),
+           fakes::RuleText({"HKEY_CURRENT_USER", "Software\\Bad", "n", "d", key}),
+           fakes::RuleText({"HKEY_CURRENT_USER", "Software\\Missing", "n", "d", key}),
+           fakes::RuleText({"HKEY_CURRENT_USER", "Software\\Bad", "Run", "evil", "other kind"})});
   EXPECT_EQ(Locations(), (std::vector<std::string>{"HKEY_CURRENT_USER\\Software\\Bad/n/d",
                                                    "HKEY_CURRENT_USER\\Software\\Bad/Run/evil",
                                                    "HKEY_CURRENT_USER\\Software\\Bad/Run/evil"}));
@@ -131,14 +128,14 @@ TEST_F(SignatureScanTest, RegistryRules) {
 TEST_F(SignatureScanTest, KeyWithoutFullAccessCountsAsAbsent) {
   remedy::WriteRegistryString(m_.registry, RootKey::kLocalMachine, "SOFTWARE\\Locked", "v", "1");
   m_.registry.DenyWrite(RootKey::kLocalMachine, "SOFTWARE\\Locked");
-  ScanOne({},
-          {Rule({"HKEY_LOCAL_MACHINE", "SOFTWARE\\Locked", "v", "default", texts::kKindRegKey})});
+  ScanOne({}, {fakes::RuleText(
+                  {"HKEY_LOCAL_MACHINE", "SOFTWARE\\Locked", "v", "default", texts::kKindRegKey})});
   EXPECT_EQ(m_.results.Count(), 0u);
 }
 
 TEST_F(SignatureScanTest, ProgressCountsEntriesBegunAndShowsNames) {
   m_.files.AddFile("C:\\x.exe");
-  const std::string rule = Rule({"C:\\x.exe", "default", texts::kKindFile});
+  const std::string rule = fakes::RuleText({"C:\\x.exe", "default", texts::kKindFile});
   Scan(fakes::PatternBuilder()
            .Entry("one", "i")
            .File(rule)
@@ -161,9 +158,9 @@ TEST_F(SignatureScanTest, CountsThatMeanNothing) {
 
 TEST_F(SignatureScanTest, StopEndsTheScanAndShowsZero) {
   m_.files.AddFile("C:\\x.exe");
-  const std::string rule = Rule({"C:\\x.exe", "default", texts::kKindFile});
+  const std::string rule = fakes::RuleText({"C:\\x.exe", "default", texts::kKindFile});
   fakes::PatternBuilder builder;
-  for (int i = 1; i <= 10; ++i) builder.Entry("e" + std::to_string(i), "i").File(rule).File(rule);
+  for (int i = 1; i <= 10; ++i) builder.Entry(std::string("e").append(std::to_string(i)), "i").File(rule).File(rule);
   // Stop while entry 5 is scanned: its first rule still runs, nothing after it.
   m_.results.SetListener([&] {
     if (m_.results.Count() == 9) m_.scanning = false;
@@ -176,7 +173,7 @@ TEST_F(SignatureScanTest, StopEndsTheScanAndShowsZero) {
 
 TEST_F(SignatureScanTest, HugeCountOverFewSectionsEndsAt100) {
   m_.files.AddFile("C:\\x.exe");
-  const std::string rule = Rule({"C:\\x.exe", "default", texts::kKindFile});
+  const std::string rule = fakes::RuleText({"C:\\x.exe", "default", texts::kKindFile});
   std::string ini =
       fakes::PatternBuilder().Entry("one", "i").File(rule).Count("2147483647").Build();
   ini += "[DeziRiv2147483647]\r\nName=" + fakes::EncodeBase64("last") +
@@ -197,7 +194,7 @@ TEST_F(SignatureScanTest, DatabaseIsOneSnapshot) {
   m_.files.AddFile("C:\\app\\pattern.ini",
                    fakes::PatternBuilder()
                        .Entry("old", "i")
-                       .File(Rule({"C:\\x.exe", "default", texts::kKindFile}))
+                       .File(fakes::RuleText({"C:\\x.exe", "default", texts::kKindFile}))
                        .Build());
   const PatternDatabase db = PatternDatabase::Load(m_.files, "C:\\app\\pattern.ini");
   m_.files.RemoveFile("C:\\app\\pattern.ini");
