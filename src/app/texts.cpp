@@ -49,6 +49,11 @@ const std::string_view kColumnName = "진단명";
 const std::string_view kColumnLocation = "위치";
 const std::string_view kColumnKind = "종류";
 
+const std::string_view kUpdateLatest = "현재 탈보안티바이러스 버전이 최신버전입니다.";
+const std::string_view kUpdateSucceeded = "프로그램 업데이트를 성공적으로 완료하였습니다.";
+const std::string_view kUpdateFailed =
+    "업데이트를 완료하지 못하였습니다. 잠시 후 다시 시도하시기 바랍니다.";
+
 const std::string_view kScanUsage = "사용법: tvac-scan.exe [--db 경로] [--tsv]";
 const std::string_view kScanNoDatabase = "패턴 데이터베이스를 읽을 수 없어 흔적만 검사합니다: ";
 const std::string_view kScanProgress = "검사 중 ";

@@ -59,6 +59,11 @@ extern const std::string_view kColumnName;      // 진단명
 extern const std::string_view kColumnLocation;  // 위치
 extern const std::string_view kColumnKind;      // 종류
 
+// Notices of the update.
+extern const std::string_view kUpdateLatest;     // 현재 탈보안티바이러스 버전이 최신버전입니다.
+extern const std::string_view kUpdateSucceeded;  // 프로그램 업데이트를 성공적으로 완료하였습니다.
+extern const std::string_view kUpdateFailed;     // 업데이트를 완료하지 못하였습니다. ...
+
 // The console scanner.
 extern const std::string_view kScanUsage;
 extern const std::string_view kScanNoDatabase;  // followed by the database path

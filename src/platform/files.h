@@ -52,6 +52,10 @@ class Files {
   // symbolic link to a file.
   virtual ErrorCode RemoveFile(std::string_view path) = 0;
 
+  // Puts the file `from` in place of the file `to` in one step, replacing `to` when it
+  // exists. On failure `to` is untouched and `from` stays where it was.
+  virtual ErrorCode Replace(std::string_view from, std::string_view to) = 0;
+
   // Removes an empty folder, or a junction or symbolic link to a folder without
   // touching its target.
   virtual ErrorCode RemoveFolder(std::string_view path) = 0;

@@ -77,6 +77,21 @@ ErrorCode FakeFiles::RemoveFile(std::string_view path) {
   return platform::kOk;
 }
 
+ErrorCode FakeFiles::Replace(std::string_view from, std::string_view to) {
+  const auto source = nodes_.find(Key(from));
+  if (source == nodes_.end()) return platform::kFileNotFound;
+  if (source->second.status.folder || fail_replace_) return platform::kAccessDenied;
+  const auto target = nodes_.find(Key(to));
+  if (target != nodes_.end() && (target->second.status.folder || target->second.status.read_only)) {
+    return platform::kAccessDenied;
+  }
+  Node moved = std::move(source->second);
+  nodes_.erase(source);
+  moved.path = *platform::NormalizeFullPath(to);
+  nodes_[Key(to)] = std::move(moved);
+  return platform::kOk;
+}
+
 ErrorCode FakeFiles::RemoveFolder(std::string_view path) {
   const std::string key = Key(path);
   const auto node = nodes_.find(key);

@@ -18,6 +18,7 @@ class FakeFiles : public platform::Files {
   std::optional<platform::FileStatus> Stat(std::string_view path) override;
   std::optional<std::string> ReadAll(std::string_view path) override;
   platform::ErrorCode RemoveFile(std::string_view path) override;
+  platform::ErrorCode Replace(std::string_view from, std::string_view to) override;
   platform::ErrorCode RemoveFolder(std::string_view path) override;
   platform::ErrorCode ListFolder(std::string_view path,
                                  std::vector<platform::FolderEntry>& entries) override;
@@ -33,6 +34,9 @@ class FakeFiles : public platform::Files {
   void SetFolder(platform::KnownFolder which, std::optional<std::string> path);
   void SetProgramPath(std::string path) { program_path_ = std::move(path); }
   void SetUserName(std::string name) { user_name_ = std::move(name); }
+
+  // Makes every Replace fail with kAccessDenied, as a file held open by another program.
+  void FailReplace(bool fail) { fail_replace_ = fail; }
 
   bool Exists(std::string_view path) { return Stat(path).has_value(); }
   int removals() const { return removals_; }  // successful deletions so far
@@ -53,6 +57,7 @@ class FakeFiles : public platform::Files {
   std::string program_path_ = "C:\\Program Files\\Talvo\\tvac.exe";
   std::string user_name_ = "tester";
   int removals_ = 0;
+  bool fail_replace_ = false;
 };
 
 }  // namespace tvac::fakes

@@ -81,6 +81,15 @@ ErrorCode Win32Files::RemoveFile(std::string_view path) {
   return DeleteFileW(Widen(path).c_str()) ? kOk : LastError();
 }
 
+ErrorCode Win32Files::Replace(std::string_view from, std::string_view to) {
+  // One rename within the folder: readers see the old file or the new one, never a
+  // half; write-through makes it reach the disk before the call returns.
+  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+             ? kOk
+             : LastError();
+}
+
 ErrorCode Win32Files::RemoveFolder(std::string_view path) {
   return RemoveDirectoryW(Widen(path).c_str()) ? kOk : LastError();
 }
