@@ -59,6 +59,31 @@ extern const std::string_view kColumnName;      // 진단명
 extern const std::string_view kColumnLocation;  // 위치
 extern const std::string_view kColumnKind;      // 종류
 
+// The main window's lines.
+extern const std::string_view kLastScanLabel;  // "마지막 검사일 : "
+extern const std::string_view kStatusOpen;     // "검사대상("
+extern const std::string_view kStatusClose;    // ") : "
+extern const std::string_view kDbLineLabel;    // "마지막 DB 업데이트 : "
+extern const std::string_view kStatusInitial;  // 아래 검사버튼을 눌러주세요.
+extern const std::string_view kScanComplete;   // 검사를 완료하였습니다.
+
+// The end of a scan: "총 " n "개의 검사항목이 발견 되었습니다." while hidden in the
+// tray, "검사결과 총 " n "개의 항목이 발견 되었습니다." otherwise.
+extern const std::string_view kFoundInTrayPrefix;
+extern const std::string_view kFoundInTraySuffix;
+extern const std::string_view kFoundPrefix;
+extern const std::string_view kFoundSuffix;
+extern const std::string_view kNothingFound;  // 검사결과 악성코드가 발견되지 않았습니다.
+
+// The detail window's labels.
+extern const std::string_view kDetailName;      // "진단명 : "
+extern const std::string_view kDetailLocation;  // "위치 : "
+extern const std::string_view kDetailKind;      // "종류 : "
+
+// The tray icon's tooltip and the face of every skinned text.
+extern const std::string_view kTrayTip;   // 탈보안티바이러스 3.0
+extern const std::string_view kFontFace;  // 굴림
+
 // Notices of the update.
 extern const std::string_view kUpdateLatest;     // 현재 탈보안티바이러스 버전이 최신버전입니다.
 extern const std::string_view kUpdateSucceeded;  // 프로그램 업데이트를 성공적으로 완료하였습니다.

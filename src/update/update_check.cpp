@@ -105,7 +105,7 @@ void CheckForUpdates(UpdateEnv& env, UpdateCheckUi& ui, bool announce) {
   if (kind != PendingKind::kNone) {
     env.settings.Write(Setting::kPendingKind, KindText(kind));
     ui.OpenUpdateDialog();
-    ui.PlaySound(env.Local("update.wav"));
+    ui.PlayWave(env.Local("update.wav"));
     return;
   }
   if (announce) {

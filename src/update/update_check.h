@@ -40,7 +40,7 @@ class UpdateCheckUi {
   // Shows the message window modally; it displays the `Message` setting.
   virtual void ShowMessage() = 0;
   // Starts playing a wave file and returns at once.
-  virtual void PlaySound(std::string_view path) = 0;
+  virtual void PlayWave(std::string_view path) = 0;
   // Starts a scan as the scan button does.
   virtual void StartScan() = 0;
 };

@@ -56,7 +56,7 @@ struct RecordingShell : platform::Shell {
 struct RecordingWindows : update::UpdateCheckUi, update::UpdateDialogPort {
   void OpenUpdateDialog() override { calls.push_back("open dialog"); }
   void ShowMessage() override { calls.push_back("message"); }
-  void PlaySound(std::string_view) override { calls.push_back("sound"); }
+  void PlayWave(std::string_view) override { calls.push_back("sound"); }
   void StartScan() override { calls.push_back("scan"); }
   void SetProgress(int percent) override { last_percent = percent; }
   void CloseDialog() override { calls.push_back("close"); }

@@ -1,0 +1,98 @@
+#include "scan/scan_run.h"
+
+#include <cstdio>
+
+#include "remedy/trace_scan.h"
+#include "scan/pattern_database.h"
+#include "scan/signature_scan.h"
+#include "update/stats.h"
+
+namespace tvac::scan {
+
+using app::Setting;
+
+std::string FormatScanDate(const platform::LocalDate& date) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d.%02d.%02d", date.year, date.month, date.day);
+  return text;
+}
+
+ScanEnding DecideEnding(bool in_tray, std::size_t rows, bool auto_remedy) {
+  if (in_tray) return rows > 0 ? ScanEnding::kPopup : ScanEnding::kQuiet;
+  if (rows == 0) return ScanEnding::kNothingFound;
+  return auto_remedy ? ScanEnding::kRemedy : ScanEnding::kFound;
+}
+
+std::string FoundMessage(std::size_t rows) {
+  return std::string(texts::kFoundPrefix) + std::to_string(rows) + std::string(texts::kFoundSuffix);
+}
+
+void ToggleScan(ScanRunContext& run, ScanRunHost& host) {
+  if (run.model.scanning.exchange(false)) {
+    // The worker notices at its next check and goes on to its ending.
+    host.ShowScanFace(false);
+    if (run.model.online) {
+      update::StatsPing(run.network, update::StatsUrl(run.server, update::StatsEvent::kRunStop));
+    }
+    return;
+  }
+  if (!host.StartWorker()) host.CancelMainWindow();
+}
+
+void RunScan(ScanRunContext& run, ScanRunHost& host) {
+  if (run.model.online) {
+    update::StatsPing(run.network, update::StatsUrl(run.server, update::StatsEvent::kRunScan));
+  }
+  const std::string today = FormatScanDate(run.clock.Today());
+  run.settings.Write(Setting::kLastScan, today);
+  run.model.SetLastScan(today);
+  host.RepaintLastScan();
+  host.ShowScanFace(true);
+
+  run.env.results.Clear();
+  run.model.scanning = true;
+  run.model.StartElapsed();
+  host.RepaintResultLine();
+  host.StartElapsedTimer();
+
+  // The database is read afresh for every run, so a new one counts at once.
+  const PatternDatabase database = PatternDatabase::Load(run.env.files, run.app_dir + "pattern.ini");
+  RunSignatureScan(database, run.env);
+  remedy::ScanTraces(run.env);  // also after a stop: it checks the flag itself
+
+  run.model.scanning = false;
+  run.model.ClearElapsedText();
+  host.RepaintStatus();
+  host.ShowScanFace(false);
+  const std::size_t rows = run.env.results.Count();
+  run.model.SetStatus(std::string(texts::kScanComplete));
+  host.RepaintStatus();
+
+  const bool in_tray = run.settings.IsOn(Setting::kTray);
+  const bool auto_remedy = !in_tray && rows > 0 && run.settings.IsOn(Setting::kAutoRemedy);
+  const std::string count = std::to_string(rows);
+  switch (DecideEnding(in_tray, rows, auto_remedy)) {
+    case ScanEnding::kPopup:
+      host.PlayWave(run.app_dir + "sound.wav");
+      run.settings.Write(Setting::kMessage, std::string(texts::kFoundInTrayPrefix) + count +
+                                                std::string(texts::kFoundInTraySuffix));
+      host.StartPopupTimer();
+      break;
+    case ScanEnding::kQuiet:
+      break;
+    case ScanEnding::kNothingFound:
+      run.settings.Write(Setting::kMessage, texts::kNothingFound);
+      host.ShowMessage();
+      break;
+    case ScanEnding::kRemedy:
+      host.StartRemedy();
+      break;
+    case ScanEnding::kFound:
+      host.PlayWave(run.app_dir + "sound.wav");
+      run.settings.Write(Setting::kMessage, FoundMessage(rows));
+      host.ShowMessage();
+      break;
+  }
+}
+
+}  // namespace tvac::scan
