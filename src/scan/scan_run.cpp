@@ -36,7 +36,13 @@ void ToggleScan(ScanRunContext& run, ScanRunHost& host) {
     }
     return;
   }
-  if (!host.StartWorker()) host.CancelMainWindow();
+  // The run counts as started from here on, so that a second press while the worker
+  // is still sending its request stops this run instead of starting another.
+  run.model.scanning = true;
+  if (!host.StartWorker()) {
+    run.model.scanning = false;
+    host.CancelMainWindow();
+  }
 }
 
 void RunScan(ScanRunContext& run, ScanRunHost& host) {
@@ -50,7 +56,7 @@ void RunScan(ScanRunContext& run, ScanRunHost& host) {
   host.ShowScanFace(true);
 
   run.env.results.Clear();
-  run.model.scanning = true;
+  // `scanning` was set by the scan command; a stop pressed since then stands.
   run.model.StartElapsed();
   host.RepaintResultLine();
   host.StartElapsedTimer();

@@ -64,7 +64,8 @@ std::string FoundMessage(std::size_t rows);
 // The scan command: stops a running scan, or starts a new run on a worker.
 void ToggleScan(ScanRunContext& run, ScanRunHost& host);
 
-// The worker's whole run: both scans, then the ending that DecideEnding chooses.
+// The worker's whole run: both scans, then the ending that DecideEnding chooses. The
+// scan command has set `scanning` before the worker starts.
 void RunScan(ScanRunContext& run, ScanRunHost& host);
 
 }  // namespace tvac::scan

@@ -123,6 +123,13 @@ INT_PTR MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       Paint(reinterpret_cast<HDC>(wparam));
       SetWindowLongPtrW(window_, DWLP_MSGRESULT, 1);
       return TRUE;
+    case WM_PAINT:
+      if (!IsIconic(window_)) return FALSE;
+      PaintIcon();
+      return TRUE;
+    case WM_QUERYDRAGICON:
+      SetWindowLongPtrW(window_, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(icon_));
+      return TRUE;
     case WM_LBUTTONDOWN:
       OnLeftButtonDown(ClientPoint(lparam));
       return TRUE;
@@ -278,6 +285,18 @@ void MainWindow::Paint(HDC dc) {
                ToRect(layout::kResultLine), kDark);
   DrawSkinText(memory.get(), model_.DbLine(), ToRect(layout::kDbLine), kGrey);
   BitBlt(dc, 0, 0, size.width(), size.height(), memory.get(), 0, 0, SRCCOPY);
+}
+
+void MainWindow::PaintIcon() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window_, &paint);
+  SendMessageW(window_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client;
+  GetClientRect(window_, &client);
+  const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+  DrawIcon(dc, x, y, icon_);
+  EndPaint(window_, &paint);
 }
 
 void MainWindow::OnLeftButtonDown(POINT point) {

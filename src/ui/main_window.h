@@ -53,6 +53,7 @@ class MainWindow : public scan::ScanRunHost, public scan::ScanDisplay {
   void OnInitDialog();
   void SetUpResultList();
   void Paint(HDC dc);
+  void PaintIcon();  // while minimised
   void OnLeftButtonDown(POINT point);
   void OnTimer(UINT_PTR id);
   void OnTrayIcon(LPARAM event);

@@ -65,6 +65,11 @@ class ScanRunTest : public ::testing::Test {
     files.AddFile(app_dir + "pattern.ini", database.Build());
   }
   std::string Stored(Setting setting) { return settings.Find(setting).value_or("<absent>"); }
+  // What the scan command does before the worker runs.
+  void Run() {
+    model.scanning = true;
+    RunScan(run, host);
+  }
 
   fakes::FakeFiles files;
   fakes::FakeRegistry registry;
@@ -98,7 +103,7 @@ TEST_F(ScanRunTest, EndingFollowsTrayRowsAndAutomaticCure) {
 
 TEST_F(ScanRunTest, FoundRowsWithTheWindowShownPlayTheSoundAndTellTheCount) {
   PlantFindings(3);
-  RunScan(run, host);
+  Run();
   EXPECT_EQ(results.Count(), 3u);
   EXPECT_EQ(Stored(Setting::kMessage),
             std::string(texts::kFoundPrefix) + "3" + std::string(texts::kFoundSuffix));
@@ -111,7 +116,7 @@ TEST_F(ScanRunTest, FoundRowsWhileHiddenWaitForThePopup) {
   PlantFindings(3);
   settings.Write(Setting::kTray, "True");
   settings.Write(Setting::kAutoRemedy, "True");
-  RunScan(run, host);
+  Run();
   EXPECT_EQ(Stored(Setting::kMessage), std::string(texts::kFoundInTrayPrefix) + "3" +
                                            std::string(texts::kFoundInTraySuffix));
   EXPECT_TRUE(host.Called("timer3"));
@@ -121,14 +126,14 @@ TEST_F(ScanRunTest, FoundRowsWhileHiddenWaitForThePopup) {
 
 TEST_F(ScanRunTest, NothingFoundIsToldOnlyWhenTheWindowIsShown) {
   PlantFindings(0);
-  RunScan(run, host);
+  Run();
   EXPECT_EQ(Stored(Setting::kMessage), texts::kNothingFound);
   EXPECT_TRUE(host.Called("message"));
 
   host.calls.clear();
   settings.Write(Setting::kMessage, "earlier");
   settings.Write(Setting::kTray, "True");
-  RunScan(run, host);
+  Run();
   EXPECT_EQ(Stored(Setting::kMessage), "earlier");
   EXPECT_EQ(host.calls, (std::vector<std::string>{"face:stop", "timer1", "face:scan"}));
 }
@@ -136,7 +141,7 @@ TEST_F(ScanRunTest, NothingFoundIsToldOnlyWhenTheWindowIsShown) {
 TEST_F(ScanRunTest, AutomaticCureStartsInsteadOfTheMessage) {
   PlantFindings(2);
   settings.Write(Setting::kAutoRemedy, "True");
-  RunScan(run, host);
+  Run();
   EXPECT_TRUE(host.Called("remedy"));
   EXPECT_FALSE(host.Called("message"));
   EXPECT_FALSE(host.Called("sound:" + app_dir + "sound.wav"));
@@ -147,7 +152,7 @@ TEST_F(ScanRunTest, RunRecordsTheDateAndEndsIdle) {
   clock.SetToday(2011, 5, 5);
   model.online = true;
   results.InsertSignatureHit("old", "row", "from", "before");
-  RunScan(run, host);
+  Run();
 
   EXPECT_EQ(Stored(Setting::kLastScan), "2011.05.05");
   EXPECT_EQ(model.LastScanLine(), std::string(texts::kLastScanLabel) + "2011.05.05");
@@ -165,7 +170,7 @@ TEST_F(ScanRunTest, RunRecordsTheDateAndEndsIdle) {
 
 TEST_F(ScanRunTest, OfflineRunSendsNothing) {
   PlantFindings(1);
-  RunScan(run, host);
+  Run();
   model.scanning = true;
   ToggleScan(run, host);
   EXPECT_TRUE(network.requests().empty());
@@ -174,7 +179,7 @@ TEST_F(ScanRunTest, OfflineRunSendsNothing) {
 TEST_F(ScanRunTest, StoppedRunStillEndsWithWhatItFound) {
   PlantFindings(3);
   host.stop_on_progress = &model.scanning;  // the stop button, pressed at the first entry
-  RunScan(run, host);
+  Run();
   EXPECT_LT(results.Count(), 3u);
   EXPECT_FALSE(model.scanning);
   EXPECT_EQ(model.StatusLine(), std::string(texts::kStatusOpen) + "00:00:00" +
@@ -196,11 +201,14 @@ TEST_F(ScanRunTest, ToggleStopsARunningScanAndStartsAnIdleOne) {
   host.calls.clear();
   ToggleScan(run, host);
   EXPECT_EQ(host.calls, std::vector<std::string>{"worker"});
+  EXPECT_TRUE(model.scanning);  // a second press now stops this run
 
   host.calls.clear();
+  model.scanning = false;
   host.worker_starts = false;
   ToggleScan(run, host);
   EXPECT_EQ(host.calls, (std::vector<std::string>{"worker", "cancel"}));
+  EXPECT_FALSE(model.scanning);
 }
 
 }  // namespace
