@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine64 python3
+  xvfb xdotool x11-utils imagemagick fonts-nanum
   "$@"
 )
 

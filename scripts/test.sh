@@ -16,11 +16,13 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows
 
 # One wineserver for the whole Windows suite, so that each test program starts in
-# a fraction of a second. It keeps the locale it was started with: a Western one.
+# a fraction of a second. It keeps the locale it was started with, a Western one,
+# and the display its first program found: a private Xvfb, so that the tests that
+# open windows behave the same on every machine.
 export WINEPREFIX="$PWD/build/windows/wineprefix"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
 mkdir -p "$WINEPREFIX"
 /usr/lib/wine/wineserver -k 2>/dev/null || true
-/usr/lib/wine/wineserver -p
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
-ctest --preset windows --no-tests=error
+tests/win32/with_xvfb.sh sh -c '/usr/lib/wine/wineserver -p && ctest --preset windows --no-tests=error'
+

@@ -38,7 +38,10 @@ constexpr UINT kHour = 3'600'000;
 constexpr COLORREF kGrey = RGB(153, 153, 153);
 constexpr COLORREF kDark = RGB(51, 51, 51);
 
-constexpr int kColumnWidths[scan::kColumnCount] = {168, 223, 122, 0, 0, 0, 0, 0};
+// Name, location and kind, then the five columns that only curing reads. The
+// location column leaves room for the list's border and vertical scroll bar, so
+// that the three visible columns never need a horizontal one.
+constexpr int kColumnWidths[scan::kColumnCount] = {168, 216, 122, 0, 0, 0, 0, 0};
 
 // The start-up checks reach the window only to start a scan or to say something.
 class StartupWindows : public update::UpdateCheckUi {
@@ -258,6 +261,10 @@ void MainWindow::SetUpResultList() {
     ImageList_ReplaceIcon(row_images_, -1, row_icon);
     DestroyIcon(row_icon);
   }
+  // The dialog's own font has no Hangul where "굴림" is missing; the rows use the
+  // skin's face, which does.
+  list_font_ = CreateSkinFont();
+  SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(list_font_.get()), FALSE);
   ListView_SetImageList(list_, row_images_, LVSIL_SMALL);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
   ListView_SetCallbackMask(list_, LVIS_FOCUSED);

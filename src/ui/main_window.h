@@ -80,6 +80,7 @@ class MainWindow : public scan::ScanRunHost, public scan::ScanDisplay {
   HWND list_ = nullptr;
   HICON icon_ = nullptr;
   Bitmap background_;
+  Font list_font_;
   HIMAGELIST row_images_ = nullptr;
   CRinsButton menu_button_, scan_button_, cure_button_;
   SkinStatic progress_;

@@ -97,6 +97,9 @@ struct CheckCase {
   const char* kind_after;
   Shown shown;
 };
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const CheckCase& c, std::ostream* out) { *out << c.name; }
+
 
 const CheckCase kCheckCases[] = {
     {"ProgramNewer", "3.8.16.53", "1.0.5", nullptr, "3.8.16.54", "1.0.6", Source::kServer, true,
@@ -320,6 +323,9 @@ struct DayCase {
   bool sends;
   const char* today_after;
 };
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const DayCase& c, std::ostream* out) { *out << c.name; }
+
 
 const DayCase kDayCases[] = {
     {"NewDay", "110504", {2011, 5, 5}, true, true, "110505"},

@@ -168,6 +168,9 @@ struct FailureCase {
   bool replace_fails = false;
   bool unpublished = false;  // the description names no URL
 };
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
+
 
 const FailureCase kFailureCases[] = {
     {"DatabaseNotFound", PendingKind::kDatabase, nullptr, Failure::kNotFound},
