@@ -1,5 +1,5 @@
-// The message window as a user meets it: it shows the stored message at its size,
-// ignores Enter and Escape, and closes from its confirm button.
+// The message and detail windows as a user meets them: they open at their size,
+// ignore Enter and Escape, and close from their confirm button.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -33,38 +33,58 @@ HWND FindThreadWindow(DWORD thread) {
   return nullptr;
 }
 
-TEST(PopupWindowsWin32Test, MessageWindowClosesOnlyFromItsButton) {
+struct PopupCase {
+  const char* name;
+  const ui::PopupLayout* layout;
+  void (*show)(const app::Settings&);
+};
+
+class PopupWindowsWin32Test : public ::testing::TestWithParam<PopupCase> {};
+
+TEST_P(PopupWindowsWin32Test, ClosesOnlyFromItsButton) {
   platform::win32::Win32Registry registry;
   app::Settings settings(registry);
   settings.Write(app::Setting::kMessage, "message under test");
+  const PopupCase& popup_case = GetParam();
 
   std::promise<DWORD> thread_id;
   std::thread popup([&] {
     thread_id.set_value(GetCurrentThreadId());
-    ui::ShowMessageWindow(settings);
+    popup_case.show(settings);
   });
   const HWND window = FindThreadWindow(thread_id.get_future().get());
   if (!window) {
     popup.join();  // the dialog could not be created, so its thread has ended
-    FAIL() << "the message window did not open (wine needs an X display)";
+    FAIL() << "the window did not open (wine needs an X display)";
   }
 
   RECT frame;
   GetWindowRect(window, &frame);
-  EXPECT_EQ(frame.right - frame.left, ui::kMessageLayout.window.width());
-  EXPECT_EQ(frame.bottom - frame.top, ui::kMessageLayout.window.height());
+  EXPECT_EQ(frame.right - frame.left, popup_case.layout->window.width());
+  EXPECT_EQ(frame.bottom - frame.top, popup_case.layout->window.height());
 
   // Enter and Escape reach a dialog as these two commands.
   SendMessageW(window, WM_COMMAND, IDOK, 0);
   SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
   EXPECT_TRUE(IsWindow(window));
 
-  const ui::Rect& confirm = ui::kMessageLayout.confirm_button;
+  const ui::Rect& confirm = popup_case.layout->confirm_button;
   PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON,
                MAKELPARAM(confirm.left + confirm.width() / 2, confirm.top + confirm.height() / 2));
   popup.join();
   EXPECT_FALSE(IsWindow(window));
 }
+
+void ShowDetailOfARow(const app::Settings&) {
+  ui::ShowDetailDialog({"name", "C:\\location", "kind"});
+}
+
+const PopupCase kPopups[] = {
+    {"MessageWindow", &ui::kMessageLayout, ui::ShowMessageWindow},
+    {"DetailDialog", &ui::kDetailLayout, ShowDetailOfARow},
+};
+INSTANTIATE_TEST_SUITE_P(Popups, PopupWindowsWin32Test, ::testing::ValuesIn(kPopups),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tvac
