@@ -62,7 +62,8 @@ void RunScan(ScanRunContext& run, ScanRunHost& host) {
   host.StartElapsedTimer();
 
   // The database is read afresh for every run, so a new one counts at once.
-  const PatternDatabase database = PatternDatabase::Load(run.env.files, run.app_dir + "pattern.ini");
+  const PatternDatabase database =
+      PatternDatabase::Load(run.env.files, run.app_dir + "pattern.ini");
   RunSignatureScan(database, run.env);
   remedy::ScanTraces(run.env);  // also after a stop: it checks the flag itself
 

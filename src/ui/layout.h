@@ -40,9 +40,11 @@ struct PopupLayout {
   Rect close_box;
   Rect confirm_button;
 };
-inline constexpr PopupLayout kMessageLayout{{0, 0, 400, 200}, {378, 14, 386, 22}, {163, 167, 238, 193}};
+inline constexpr PopupLayout kMessageLayout{
+    {0, 0, 400, 200}, {378, 14, 386, 22}, {163, 167, 238, 193}};
 inline constexpr Rect kMessageText{90, 88, 370, 128};
-inline constexpr PopupLayout kDetailLayout{{0, 0, 400, 300}, {378, 14, 386, 22}, {163, 243, 238, 269}};
+inline constexpr PopupLayout kDetailLayout{
+    {0, 0, 400, 300}, {378, 14, 386, 22}, {163, 243, 238, 269}};
 inline constexpr Rect kDetailName{88, 115, 388, 215};
 inline constexpr Rect kDetailLocation{88, 145, 388, 158};
 inline constexpr Rect kDetailKind{88, 175, 388, 188};

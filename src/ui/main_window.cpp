@@ -6,9 +6,9 @@
 #include <thread>
 
 #include "platform/path.h"
-#include "scan/pattern_database.h"
 #include "platform/win32/codepage.h"
 #include "res/resource_ids.h"
+#include "scan/pattern_database.h"
 #include "ui/popup_windows.h"
 #include "ui/skin_window.h"
 #include "update/stats.h"
@@ -288,8 +288,8 @@ void MainWindow::Paint(HDC dc) {
   DrawSkinText(memory.get(), model_.LastScanLine(), ToRect(layout::kLastScanLine), kGrey);
   DrawSkinText(memory.get(), model_.StatusLine(), ToRect(layout::kStatusLine), kDark);
   DrawSkinText(memory.get(), model_.PercentLine(), ToRect(layout::kPercent), kGrey);
-  DrawSkinText(memory.get(), scan::ResultLine(results_.GetCounters()),
-               ToRect(layout::kResultLine), kDark);
+  DrawSkinText(memory.get(), scan::ResultLine(results_.GetCounters()), ToRect(layout::kResultLine),
+               kDark);
   DrawSkinText(memory.get(), model_.DbLine(), ToRect(layout::kDbLine), kGrey);
   BitBlt(dc, 0, 0, size.width(), size.height(), memory.get(), 0, 0, SRCCOPY);
 }
@@ -363,8 +363,8 @@ LRESULT MainWindow::OnNotify(NMHDR& header) {
       LVITEMW& item = reinterpret_cast<NMLVDISPINFOW&>(header).item;
       const auto row = static_cast<std::size_t>(item.iItem);
       if (item.mask & LVIF_TEXT && item.cchTextMax > 0) {
-        const std::wstring text = Widen(
-            results_.Field(row, static_cast<scan::Column>(item.iSubItem)));
+        const std::wstring text =
+            Widen(results_.Field(row, static_cast<scan::Column>(item.iSubItem)));
         lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
       }
       if (item.mask & LVIF_IMAGE) {
@@ -411,15 +411,23 @@ void MainWindow::StartElapsedTimer() {
   PostMessageW(window_, kMsgStartTimer, kElapsedTimer, 1000);
 }
 
-void MainWindow::RepaintLastScan() { Repaint(layout::kLastScanLine); }
-void MainWindow::RepaintStatus() { Repaint(layout::kStatusLine); }
-void MainWindow::RepaintResultLine() { Repaint(layout::kResultLine); }
+void MainWindow::RepaintLastScan() {
+  Repaint(layout::kLastScanLine);
+}
+void MainWindow::RepaintStatus() {
+  Repaint(layout::kStatusLine);
+}
+void MainWindow::RepaintResultLine() {
+  Repaint(layout::kResultLine);
+}
 
 void MainWindow::PlayWave(std::string_view path) {
   PlaySoundW(Widen(path).c_str(), nullptr, SND_ASYNC | SND_FILENAME);
 }
 
-void MainWindow::ShowMessage() { ShowMessageWindow(settings_); }
+void MainWindow::ShowMessage() {
+  ShowMessageWindow(settings_);
+}
 
 void MainWindow::StartPopupTimer() {
   PostMessageW(window_, kMsgStartTimer, kPopupTimer, 1000);

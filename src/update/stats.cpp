@@ -8,16 +8,11 @@ namespace {
 
 // In the order of the StatsEvent enumeration.
 constexpr std::array<std::string_view, 10> kStatsPaths = {
-    "/request/count.php?mode=agent_run&key=talv",
-    "/request/count.php?mode=agent_ok&key=talv",
-    "/request/count.php?mode=run_exe&key=talv",
-    "/request/count.php?mode=update_run&key=talv",
-    "/request/count.php?mode=run_stop&key=talv",
-    "/request/count.php?mode=run_scan&key=talv",
-    "/request/count.php?mode=run_remedy&key=talv",
-    "/request/count.php?mode=update_exe&key=talv",
-    "/request/count.php?mode=update_cancel&key=talv",
-    "/request/count.php?mode=update_ok&key=talv",
+    "/request/count.php?mode=agent_run&key=talv",     "/request/count.php?mode=agent_ok&key=talv",
+    "/request/count.php?mode=run_exe&key=talv",       "/request/count.php?mode=update_run&key=talv",
+    "/request/count.php?mode=run_stop&key=talv",      "/request/count.php?mode=run_scan&key=talv",
+    "/request/count.php?mode=run_remedy&key=talv",    "/request/count.php?mode=update_exe&key=talv",
+    "/request/count.php?mode=update_cancel&key=talv", "/request/count.php?mode=update_ok&key=talv",
 };
 static_assert(static_cast<std::size_t>(StatsEvent::kUpdateOk) + 1 == kStatsPaths.size());
 

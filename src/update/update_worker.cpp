@@ -43,7 +43,8 @@ UpdateOutcome RunUpdate(UpdateEnv& env, UpdateDialogPort& port) {
                         Expect::kAnyFile)
                   ? UpdateOutcome::kProgramInstalled
                   : UpdateOutcome::kFailed;
-    if (outcome != UpdateOutcome::kFailed) env.settings.Write(Setting::kProgramVersion, program.version);
+    if (outcome != UpdateOutcome::kFailed)
+      env.settings.Write(Setting::kProgramVersion, program.version);
   } else if (kind == KindText(PendingKind::kDatabase)) {
     // The old database stays in place until the new one has arrived whole.
     const Published database = ReadPublished(env, "PATTERN");

@@ -90,9 +90,9 @@ TEST_F(ScanRunTest, EndingFollowsTrayRowsAndAutomaticCure) {
     const char* auto_remedy;
     ScanEnding ending;
   } const cases[] = {
-      {"True", 3, "True", ScanEnding::kPopup},   {"True", 0, "True", ScanEnding::kQuiet},
+      {"True", 3, "True", ScanEnding::kPopup},         {"True", 0, "True", ScanEnding::kQuiet},
       {"False", 0, "True", ScanEnding::kNothingFound}, {"False", 3, "True", ScanEnding::kRemedy},
-      {"False", 3, "False", ScanEnding::kFound}, {"true", 3, "true", ScanEnding::kFound},
+      {"False", 3, "False", ScanEnding::kFound},       {"true", 3, "true", ScanEnding::kFound},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.tray) + " " + std::to_string(c.rows) + " " + c.auto_remedy);
@@ -117,8 +117,8 @@ TEST_F(ScanRunTest, FoundRowsWhileHiddenWaitForThePopup) {
   settings.Write(Setting::kTray, "True");
   settings.Write(Setting::kAutoRemedy, "True");
   Run();
-  EXPECT_EQ(Stored(Setting::kMessage), std::string(texts::kFoundInTrayPrefix) + "3" +
-                                           std::string(texts::kFoundInTraySuffix));
+  EXPECT_EQ(Stored(Setting::kMessage),
+            std::string(texts::kFoundInTrayPrefix) + "3" + std::string(texts::kFoundInTraySuffix));
   EXPECT_TRUE(host.Called("timer3"));
   EXPECT_FALSE(host.Called("message"));
   EXPECT_FALSE(host.Called("remedy"));  // never cures on its own while hidden
@@ -162,8 +162,9 @@ TEST_F(ScanRunTest, RunRecordsTheDateAndEndsIdle) {
   EXPECT_EQ(model.StatusLine(), std::string(texts::kStatusOpen) + "00:00:00" +
                                     std::string(texts::kStatusClose) +
                                     std::string(texts::kScanComplete));
-  EXPECT_EQ(network.requests(),
-            std::vector<std::string>{"http://updates.test/request/count.php?mode=run_scan&key=talv"});
+  EXPECT_EQ(
+      network.requests(),
+      std::vector<std::string>{"http://updates.test/request/count.php?mode=run_scan&key=talv"});
   EXPECT_EQ(std::vector<std::string>(host.calls.begin(), host.calls.begin() + 3),
             (std::vector<std::string>{"face:stop", "timer1", "face:scan"}));
 }
@@ -194,8 +195,9 @@ TEST_F(ScanRunTest, ToggleStopsARunningScanAndStartsAnIdleOne) {
   ToggleScan(run, host);
   EXPECT_FALSE(model.scanning);
   EXPECT_EQ(host.calls, std::vector<std::string>{"face:scan"});
-  EXPECT_EQ(network.requests(),
-            std::vector<std::string>{"http://updates.test/request/count.php?mode=run_stop&key=talv"});
+  EXPECT_EQ(
+      network.requests(),
+      std::vector<std::string>{"http://updates.test/request/count.php?mode=run_stop&key=talv"});
 
   // Pressed again before the worker finished its ending: the flag is already down.
   host.calls.clear();

@@ -67,10 +67,12 @@ TEST(LayoutTest, MainSpotsIncludeLeftAndTopEdgesOnly) {
     int x, y;
     MainSpot spot;
   } const cases[] = {
-      {501, 13, MainSpot::kHide},     {508, 20, MainSpot::kHide},      {509, 13, MainSpot::kElsewhere},
-      {501, 21, MainSpot::kElsewhere}, {500, 13, MainSpot::kElsewhere}, {540, 13, MainSpot::kHide},
-      {547, 20, MainSpot::kHide},     {548, 20, MainSpot::kElsewhere}, {520, 13, MainSpot::kMinimise},
-      {528, 20, MainSpot::kMinimise}, {529, 20, MainSpot::kElsewhere}, {280, 220, MainSpot::kElsewhere},
+      {501, 13, MainSpot::kHide},      {508, 20, MainSpot::kHide},
+      {509, 13, MainSpot::kElsewhere}, {501, 21, MainSpot::kElsewhere},
+      {500, 13, MainSpot::kElsewhere}, {540, 13, MainSpot::kHide},
+      {547, 20, MainSpot::kHide},      {548, 20, MainSpot::kElsewhere},
+      {520, 13, MainSpot::kMinimise},  {528, 20, MainSpot::kMinimise},
+      {529, 20, MainSpot::kElsewhere}, {280, 220, MainSpot::kElsewhere},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(HitTestMain(c.x, c.y), c.spot) << c.x << "," << c.y;

@@ -149,8 +149,8 @@ TEST_F(UpdateWin32Test, DatabaseUpdateReplacesTheDatabaseAndRecordsItsVersion) {
 TEST_F(UpdateWin32Test, FailedDatabaseDownloadLeavesTheOldDatabaseAndTheKindPending) {
   Publish("pattern.ini", new_database_);
   Publish("broken.ini", "[TotalCount]\r\nCount=0\r\n");
-  for (const char* path : {"/missing.ini", "/cut/pattern.ini", "/stall/pattern.ini",
-                           "/broken.ini"}) {
+  for (const char* path :
+       {"/missing.ini", "/cut/pattern.ini", "/stall/pattern.ini", "/broken.ini"}) {
     SCOPED_TRACE(path);
     settings_.Write(Setting::kPendingKind, "PATTERN");
     settings_.Write(Setting::kDatabaseVersion, "1.0.5");

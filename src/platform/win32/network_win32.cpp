@@ -215,8 +215,7 @@ bool Win32Network::Online() {
 bool Win32Network::Request(std::string_view url) {
   const std::optional<HttpTarget> target = CrackUrl(Widen(url), INTERNET_SCHEME_HTTP);
   if (!target) return false;
-  UniqueInternet session(
-      InternetOpenW(L"tvac", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  UniqueInternet session(InternetOpenW(L"tvac", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session) return false;
   SetTimeouts(session.get(), timeout_);
   // Time-outs are set on every handle: not every WinINet hands them down.
@@ -228,9 +227,8 @@ bool Win32Network::Request(std::string_view url) {
   constexpr DWORD kFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                            INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI |
                            INTERNET_FLAG_NO_COOKIES;
-  UniqueInternet request(HttpOpenRequestW(connection.get(), L"GET",
-                                          target->path_and_query.c_str(), nullptr, nullptr,
-                                          nullptr, kFlags, 1));
+  UniqueInternet request(HttpOpenRequestW(connection.get(), L"GET", target->path_and_query.c_str(),
+                                          nullptr, nullptr, nullptr, kFlags, 1));
   if (!request) return false;
   SetTimeouts(request.get(), timeout_);
   if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return false;
@@ -257,8 +255,8 @@ bool Win32Network::Download(std::string_view url, std::string_view path, std::ui
     ScopedCom com;
     DownloadProgressCallback callback(progress, limit, timeout_);
     std::thread watchdog([&callback] { callback.Watch(); });
-    const HRESULT result = URLDownloadToFileW(nullptr, wide_url.c_str(), wide_path.c_str(), 0,
-                                              &callback);
+    const HRESULT result =
+        URLDownloadToFileW(nullptr, wide_url.c_str(), wide_path.c_str(), 0, &callback);
     callback.Finish();
     watchdog.join();
     const std::optional<std::uint64_t> size = FileSize(wide_path);

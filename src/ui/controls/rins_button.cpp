@@ -18,8 +18,8 @@ void CRinsButton::SetBitmaps(int normal, int pressed, int hover) {
 
 void CRinsButton::Draw(const DRAWITEMSTRUCT& item) {
   HBITMAP face = (item.itemState & ODS_SELECTED) ? pressed_.get()
-                 : hover_                       ? hover_face_.get()
-                                                : normal_.get();
+                 : hover_                        ? hover_face_.get()
+                                                 : normal_.get();
   Blit(item.hDC, 0, 0, bounds_.width(), bounds_.height(), face);
 }
 
