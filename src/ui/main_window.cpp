@@ -11,7 +11,6 @@
 #include "scan/pattern_database.h"
 #include "ui/popup_windows.h"
 #include "ui/skin_window.h"
-#include "update/stats.h"
 
 namespace tvac::ui {
 
@@ -242,14 +241,10 @@ void MainWindow::OnInitDialog() {
   update::UpdateEnv update_env{files_, network_, clock_, shell_, settings_, app_dir_, server_};
   StartupWindows startup_windows(run_, *this, settings_);
   update::StartupState state;
-  update::StartupChecks(update_env, startup_windows, state);
+  update::RunStartup(update_env, startup_windows, model_.online, state);
   model_.SetLastScan(state.last_scan);
   model_.SetDbInfo(state.db_info);
   model_.run_at_start = state.run_at_start;
-  if (model_.online) {
-    update::StatsPing(network_, update::StatsUrl(server_, update::StatsEvent::kRunExe));
-    update::DailyPing(update_env, update::StatsUrl(server_, update::StatsEvent::kUpdateRun));
-  }
 }
 
 void MainWindow::SetUpResultList() {

@@ -90,6 +90,13 @@ void StartupChecks(UpdateEnv& env, UpdateCheckUi& ui, StartupState& state) {
   if (env.settings.IsOn(Setting::kAutoScan)) ui.StartScan();
 }
 
+void RunStartup(UpdateEnv& env, UpdateCheckUi& ui, bool online, StartupState& state) {
+  StartupChecks(env, ui, state);
+  if (!online) return;
+  StatsPing(env.network, StatsUrl(env.server, StatsEvent::kRunExe));
+  DailyPing(env, StatsUrl(env.server, StatsEvent::kUpdateRun));
+}
+
 void CheckForUpdates(UpdateEnv& env, UpdateCheckUi& ui, bool announce) {
   const std::string description = env.Local(kUpdatesIni);
   // A copy left by a cancelled update dialog is read when the server cannot be reached.

@@ -80,6 +80,10 @@ struct StartupState {
 // scan when automatic scanning is on.
 void StartupChecks(UpdateEnv& env, UpdateCheckUi& ui, StartupState& state);
 
+// Everything the program does once its main window is set up: the start-up checks,
+// then, when the machine was online at start, the start report and the daily one.
+void RunStartup(UpdateEnv& env, UpdateCheckUi& ui, bool online, StartupState& state);
+
 // Fetches the update description and, when the server offers a newer program or
 // database, records the kind and opens the update dialog. With `announce`, says so
 // when everything is current.

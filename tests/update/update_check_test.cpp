@@ -98,8 +98,9 @@ struct CheckCase {
   Shown shown;
 };
 // Names the case in test listings instead of dumping its bytes.
-void PrintTo(const CheckCase& c, std::ostream* out) { *out << c.name; }
-
+void PrintTo(const CheckCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 const CheckCase kCheckCases[] = {
     {"ProgramNewer", "3.8.16.53", "1.0.5", nullptr, "3.8.16.54", "1.0.6", Source::kServer, true,
@@ -235,6 +236,22 @@ TEST_F(StartupChecksTest, ReportsTheLastScanAndTheDatabaseDateWithoutItsLabel) {
   EXPECT_TRUE(f_.log.empty());  // a database in place needs no network
 }
 
+TEST_F(StartupChecksTest, StartReportsFollowTheChecksOnlyWhenOnline) {
+  AddDatabase();
+  f_.settings.Write(Setting::kAutoScan, "True");
+  f_.settings.Write(Setting::kToday, "110504");
+  StartupState state;
+  RunStartup(f_.env, f_.ui, false, state);
+  EXPECT_EQ(f_.log, std::vector<std::string>{"scan"});
+
+  f_.log.clear();
+  RunStartup(f_.env, f_.ui, true, state);
+  EXPECT_EQ(f_.log,
+            (std::vector<std::string>{
+                "scan", "request http://updates.test/request/count.php?mode=run_exe&key=talv",
+                "request http://updates.test/request/count.php?mode=update_run&key=talv"}));
+}
+
 TEST_F(StartupChecksTest, FreshProfileHasNeverScanned) {
   AddDatabase();
   EXPECT_EQ(Run().last_scan, "0000.00.00");
@@ -324,8 +341,9 @@ struct DayCase {
   const char* today_after;
 };
 // Names the case in test listings instead of dumping its bytes.
-void PrintTo(const DayCase& c, std::ostream* out) { *out << c.name; }
-
+void PrintTo(const DayCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 const DayCase kDayCases[] = {
     {"NewDay", "110504", {2011, 5, 5}, true, true, "110505"},
