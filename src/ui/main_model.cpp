@@ -52,11 +52,6 @@ std::string MainModel::DbLine() const {
   return std::string(texts::kDbLineLabel) + db_info_;
 }
 
-std::string MainModel::DbInfo() const {
-  std::lock_guard lock(mutex_);
-  return db_info_;
-}
-
 void MainModel::StartElapsed() {
   std::lock_guard lock(mutex_);
   hours_ = 0;

@@ -31,7 +31,6 @@ class MainModel {
   std::string StatusLine() const;    // "검사대상(" + elapsed + ") : " + status
   std::string PercentLine() const;   // percent + "%"
   std::string DbLine() const;        // "마지막 DB 업데이트 : " + info
-  std::string DbInfo() const;
 
   // Elapsed time of a scan. Each run starts the count at 0:00:01 for its first tick;
   // a tick while no scan runs changes nothing and asks for the timer to stop.

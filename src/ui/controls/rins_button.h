@@ -23,7 +23,6 @@ class CRinsButton {
   void SetBounds(const Rect& bounds) { bounds_ = bounds; }
   void Draw(const DRAWITEMSTRUCT& item);
   HWND window() const { return window_; }
-  bool hovered() const { return hover_; }
 
  private:
   static LRESULT CALLBACK Subclass(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
@@ -46,7 +45,6 @@ class SkinStatic {
   // Stores the rectangle and moves the control there.
   void SetBounds(const Rect& bounds);
   void SetPercent(int percent);
-  int fill_width() const { return fill_width_; }
 
  private:
   static LRESULT CALLBACK Subclass(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
