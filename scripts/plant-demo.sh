@@ -8,6 +8,7 @@ set -euo pipefail
 
 # shellcheck source=scripts/lib/wine-gui.sh
 source "$(dirname "$0")/lib/wine-gui.sh"
+gui_report_failures
 gui_wine_env "$1"
 
 # Files and folders the database names.

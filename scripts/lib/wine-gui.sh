@@ -81,7 +81,9 @@ gui_start_prefix() {
   mkdir -p "$WINEPREFIX"
   "$wineserver" -k 2>/dev/null || true
   timeout 20 "$wineserver" -w 2>/dev/null || true
-  "$wineserver" -p </dev/null >/dev/null 2>&1 &
+  # In the foreground: it returns once the server listens, so that wineboot
+  # cannot start a server of its own first.
+  "$wineserver" -p </dev/null >/dev/null 2>&1
   timeout 180 "$wine" wineboot --init </dev/null >/dev/null 2>&1 || true
   test -d "$WINEPREFIX/drive_c/windows/system32" || {
     echo "wineboot did not create $WINEPREFIX" >&2
@@ -89,7 +91,29 @@ gui_start_prefix() {
   }
 }
 
-gui_reg() { timeout 60 "$wine" reg "$@" </dev/null >/dev/null 2>&1; }
+# Runs wine's reg with ARGS. A change is tried three times, a second apart, as
+# a prefix that is still settling may turn the first one away; a change that
+# never takes is reported with what reg said. A deletion is tried once and fails
+# quietly, as the key or value may simply not be there.
+gui_reg() {
+  local output="" attempt
+  if [ "$1" = delete ]; then
+    timeout 60 "$wine" reg "$@" </dev/null >/dev/null 2>&1
+    return
+  fi
+  for attempt in 1 2 3; do
+    output=$(timeout 60 "$wine" reg "$@" </dev/null 2>&1) && return 0
+    sleep 1
+  done
+  gui_log "wine reg $* failed three times: ${output//$'\r'/}"
+  return 1
+}
+
+# Reports the command that ended the calling script under set -e, with its line.
+gui_report_failures() {
+  set -E
+  trap 'gui_log "status $? from \"$BASH_COMMAND\", line $LINENO of $(basename "$0")"' ERR
+}
 
 # Lets a focused window receive keys without a window manager.
 gui_keys_without_wm() {

@@ -11,6 +11,7 @@ mkdir -p "$2"
 out=$(cd "$2" && pwd)
 # shellcheck source=scripts/lib/wine-gui.sh
 source "$(dirname "$0")/../../scripts/lib/wine-gui.sh"
+gui_report_failures
 
 for program in tvac.exe tvac-scan.exe; do
   [ -f "$build/$program" ] || { echo "$build/$program is missing: build tvac and tvac-scan" >&2; exit 1; }
