@@ -99,6 +99,10 @@ shoot_message_over_rows() {
   list_shows_rows "$out/scan-message.png" $(((560 - 400) / 2))
 }
 
+shoot_rows_after_scan() {
+  gui_shot "$main_window" "$out/scan-done.png" && list_shows_rows "$out/scan-done.png"
+}
+
 main_window=""
 main_pid=""
 empty_list_colours=""
@@ -153,10 +157,9 @@ journey_scan() {
   gui_click "$message_window" "${gui_message_confirm[@]}" || return 1
   gui_wait_until 10 "the message window closes after a click on 확인" gui_message_gone || return 1
   gui_main_window_shown || fail "the main window went away with the message window" || return 1
-  sleep 0.5  # the main window repaints where the message window was
-  gui_shot "$main_window" "$out/scan-done.png" || return 1
-  list_shows_rows "$out/scan-done.png" ||
-    fail "the result list shows no rows after the scan (see $out/scan-done.png)"
+  # The main window repaints where the message window was.
+  gui_wait_until 5 "the result list shows rows after the scan (see $out/scan-done.png)" \
+    shoot_rows_after_scan
 }
 
 journey_second_launch() {
