@@ -127,7 +127,9 @@ class LinearProfile {
     for (const Section& s : sections_) {
       if (!SameName(s.name, section)) continue;
       for (const Key& k : s.keys) {
-        if (SameName(k.name, key)) return k.value ? Copy(*k.value) : std::string();
+        if (SameName(k.name, key))
+          return k.value ? platform::CopyProfileValue(*k.value, platform::kIniBufferSize)
+                         : std::string();
       }
       return {};  // only the first section of a name is looked in
     }
@@ -143,19 +145,6 @@ class LinearProfile {
     std::string name;
     std::vector<Key> keys;
   };
-
-  static std::string Copy(std::string_view value) {
-    constexpr std::size_t kSize = platform::kIniBufferSize;
-    bool quoted = false;
-    if (value.size() > 1 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
-      quoted = true;
-      value.remove_prefix(1);
-    }
-    std::string out(value.substr(0, std::min(value.size(), kSize - 1)));
-    if (quoted && kSize >= value.size() && !out.empty()) out.pop_back();
-    return out;
-  }
 
   std::vector<Section> sections_;
 };
@@ -199,7 +188,9 @@ void CheckRows(benchmark::State& state, std::size_t rows) {
   }
 }
 
-void BM_SnapshotScan(benchmark::State& state) {
+// Runs `scan` once an iteration on a fresh result list and checks its row count.
+template <typename Scan>
+void MeasureScan(benchmark::State& state, Scan scan) {
   Machine& machine = TheMachine();
   std::size_t rows = 0;
   for (auto _ : state) {
@@ -208,27 +199,24 @@ void BM_SnapshotScan(benchmark::State& state) {
     const std::atomic<bool> scanning{true};
     scan::ScanEnvironment env{machine.files, machine.registry, results,
                               display,       scanning,         "tester"};
-    const scan::PatternDatabase database = scan::PatternDatabase::Load(machine.files, kPatternPath);
-    scan::RunSignatureScan(database, env);
+    scan(machine, env);
     rows = results.Count();
   }
   CheckRows(state, rows);
 }
 
+void BM_SnapshotScan(benchmark::State& state) {
+  MeasureScan(state, [](Machine& machine, scan::ScanEnvironment& env) {
+    const scan::PatternDatabase database = scan::PatternDatabase::Load(machine.files, kPatternPath);
+    scan::RunSignatureScan(database, env);
+  });
+}
+
 void BM_LookupPerValueScan(benchmark::State& state) {
-  Machine& machine = TheMachine();
-  std::size_t rows = 0;
-  for (auto _ : state) {
-    scan::ScanResultList results;
-    NullDisplay display;
-    const std::atomic<bool> scanning{true};
-    scan::ScanEnvironment env{machine.files, machine.registry, results,
-                              display,       scanning,         "tester"};
+  MeasureScan(state, [](Machine& machine, scan::ScanEnvironment& env) {
     const LinearProfile ini(machine.files.ReadAll(kPatternPath).value_or(""));
     LookupPerValueScan(ini, env);
-    rows = results.Count();
-  }
-  CheckRows(state, rows);
+  });
 }
 
 BENCHMARK(BM_SnapshotScan)->Iterations(5)->Unit(benchmark::kMillisecond);

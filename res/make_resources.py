@@ -487,24 +487,26 @@ CLOSE_MARK = (378, 14, 386, 22)
 BAND = 35
 
 
-def bar_groove():
-    c = Canvas(1, 7)
-    for y, col in enumerate([(0xD5, 0xDB, 0xE3), (0xE2, 0xE6, 0xEC),
-                             (0xE7, 0xEA, 0xEF), (0xEA, 0xED, 0xF1),
-                             (0xEC, 0xEF, 0xF3), (0xEF, 0xF1, 0xF5),
-                             (0xF2, 0xF4, 0xF7)]):
+def vertical_strip(colours):
+    """A one-pixel-wide strip, one colour a row from the top."""
+    c = Canvas(1, len(colours))
+    for y, col in enumerate(colours):
         c.fill(0, y, 1, y + 1, col)
     return c
+
+
+def bar_groove():
+    return vertical_strip([(0xD5, 0xDB, 0xE3), (0xE2, 0xE6, 0xEC),
+                           (0xE7, 0xEA, 0xEF), (0xEA, 0xED, 0xF1),
+                           (0xEC, 0xEF, 0xF3), (0xEF, 0xF1, 0xF5),
+                           (0xF2, 0xF4, 0xF7)])
 
 
 def bar_fill():
-    c = Canvas(1, 7)
-    for y, col in enumerate([(0x7F, 0xB2, 0xEF), (0x5E, 0x9A, 0xE6),
-                             (0x4A, 0x89, 0xDD), (0x3C, 0x7C, 0xD5),
-                             (0x33, 0x71, 0xCB), (0x2C, 0x67, 0xC0),
-                             (0x25, 0x5C, 0xB2)]):
-        c.fill(0, y, 1, y + 1, col)
-    return c
+    return vertical_strip([(0x7F, 0xB2, 0xEF), (0x5E, 0x9A, 0xE6),
+                           (0x4A, 0x89, 0xDD), (0x3C, 0x7C, 0xD5),
+                           (0x33, 0x71, 0xCB), (0x2C, 0x67, 0xC0),
+                           (0x25, 0x5C, 0xB2)])
 
 
 def face_main():
@@ -537,11 +539,17 @@ def face_main():
     return c
 
 
-def face_message():
-    c = Canvas(400, 200, BODY)
+def popup_face(width, height, title):
+    """A popup window's body: frame, title band and close mark."""
+    c = Canvas(width, height, BODY)
     window_frame(c)
-    title_band(c, BAND, "탈보안티바이러스")
+    title_band(c, BAND, title)
     mark_close(c, CLOSE_MARK, WHITE)
+    return c
+
+
+def face_message():
+    c = popup_face(400, 200, "탈보안티바이러스")
     info_glyph(c, 52, 102.5, 20.5)
     footer(c, 155)
     c.paste(button(75, 26, "확인", "primary", FOOTER), 163, 167)
@@ -549,10 +557,7 @@ def face_message():
 
 
 def face_detail():
-    c = Canvas(400, 300, BODY)
-    window_frame(c)
-    title_band(c, BAND, "선택항목 자세히보기")
-    mark_close(c, CLOSE_MARK, WHITE)
+    c = popup_face(400, 300, "선택항목 자세히보기")
     heading(c, 30, 66, "선택한 항목의 정보")
     c.fill(30, 80, 370, 81, RULE)
     warning_glyph(c, 31, 115, 42)
@@ -562,10 +567,7 @@ def face_detail():
 
 
 def face_update():
-    c = Canvas(400, 200, BODY)
-    window_frame(c)
-    title_band(c, BAND, "탈보안티바이러스 업데이트")
-    mark_close(c, CLOSE_MARK, WHITE)
+    c = popup_face(400, 200, "탈보안티바이러스 업데이트")
     c.text_middle(40, 67, "새로운 버전(패턴DB)이 발견되었습니다.", 12, TEXT)
     c.text_middle(40, 88, "업데이트 하시겠습니까?", 12, TEXT)
     download_glyph(c, 347, 77.5, 20.5)

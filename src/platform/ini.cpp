@@ -10,10 +10,9 @@ namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-// Copies `value` into a buffer of `buffer_size` bytes the way the profile reader
-// does: at most buffer_size - 1 bytes, and a value wrapped in matching quotes loses
-// them. The closing quote is dropped only when the unquoted rest fit the buffer.
-std::string CopyEntry(std::string_view value, std::size_t buffer_size) {
+}  // namespace
+
+std::string CopyProfileValue(std::string_view value, std::size_t buffer_size) {
   if (buffer_size == 0) return {};
   bool quoted = false;
   if (value.size() > 1 && (value.front() == '"' || value.front() == '\'') &&
@@ -25,8 +24,6 @@ std::string CopyEntry(std::string_view value, std::size_t buffer_size) {
   if (quoted && buffer_size >= value.size() && !out.empty()) out.pop_back();
   return out;
 }
-
-}  // namespace
 
 IniDocument IniDocument::Parse(std::string_view content) {
   if (content.substr(0, kUtf8Bom.size()) == kUtf8Bom) content.remove_prefix(kUtf8Bom.size());
@@ -78,10 +75,10 @@ std::string IniDocument::Get(std::string_view section, std::string_view key,
     const Section& s = sections_[found_section->second];
     const auto found_key = s.keys.find(AsciiLower(TrimProfileBlanks(key)));
     if (found_key != s.keys.end() && found_key->second) {
-      return CopyEntry(*found_key->second, buffer_size);
+      return CopyProfileValue(*found_key->second, buffer_size);
     }
   }
-  return CopyEntry(fallback, buffer_size);
+  return CopyProfileValue(fallback, buffer_size);
 }
 
 std::vector<std::string> IniDocument::SectionNames() const {

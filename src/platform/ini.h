@@ -15,6 +15,11 @@ class Files;
 // The byte size of every buffer the program reads INI values into.
 inline constexpr std::size_t kIniBufferSize = 260;
 
+// Copies `value` into a buffer of `buffer_size` bytes the way the profile reader
+// does: at most buffer_size - 1 bytes, and a value wrapped in matching quotes loses
+// them. The closing quote is dropped only when the unquoted rest fit the buffer.
+std::string CopyProfileValue(std::string_view value, std::size_t buffer_size);
+
 // An INI file read once and looked up many times, with the lookup rules of the
 // system's private-profile reader:
 // - lines end at "\n"; blanks (and "\r") around a line are ignored;
