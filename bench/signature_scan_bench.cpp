@@ -15,12 +15,12 @@
 #include <string_view>
 #include <vector>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "fakes/fake_files.h"
 #include "fakes/fake_registry.h"
 #include "fakes/pattern_builder.h"
+#include "platform/registry_values.h"
 #include "platform/text.h"
-#include "remedy/system_ops.h"
 #include "scan/pattern_database.h"
 #include "scan/signature_scan.h"
 
@@ -59,9 +59,9 @@ struct Machine {
       const bool exact = i % (2 * kPlantEvery) == 0;
       files.AddFile(vendor, "MZ");
       files.AddFileOfSize(driver, exact ? 4096 : 4095);
-      remedy::WriteRegistryString(registry, RootKey::kLocalMachine, vendor_key, "Start", "1");
-      remedy::WriteRegistryString(registry, RootKey::kCurrentUser, kRunKey, run_name,
-                                  exact ? run_data : run_data + ".old");
+      platform::WriteRegistryString(registry, RootKey::kLocalMachine, vendor_key, "Start", "1");
+      platform::WriteRegistryString(registry, RootKey::kCurrentUser, kRunKey, run_name,
+                                    exact ? run_data : run_data + ".old");
       expected_rows += exact ? 4 : 2;
     }
     files.AddFile(kPatternPath, builder.Build());
@@ -156,14 +156,14 @@ std::string Field(const std::vector<std::string>& fields, std::size_t k) {
 // The checks of the program's scan, for one file rule and one registry rule.
 // The scan with one profile lookup for every value it reads.
 void LookupPerValueScan(const LinearProfile& ini, scan::ScanEnvironment& env) {
-  const std::int32_t count = scan::LeadingNumber(ini.Get("TotalCount", "Count"));
+  const std::int32_t count = platform::LeadingNumber(ini.Get("TotalCount", "Count"));
   for (std::int32_t i = 1; i <= count; ++i) {
     env.display.SetPercent(static_cast<int>(std::int64_t{100} * i / count));
     const std::string section = scan::EntrySection(i);
     const scan::PatternEntry entry{scan::DecodeBase64(ini.Get(section, "Name")),
                                    scan::DecodeBase64(ini.Get(section, "Info")),
-                                   scan::LeadingNumber(ini.Get(section, "FileCount")),
-                                   scan::LeadingNumber(ini.Get(section, "RegCount"))};
+                                   platform::LeadingNumber(ini.Get(section, "FileCount")),
+                                   platform::LeadingNumber(ini.Get(section, "RegCount"))};
     env.display.SetStatusText(entry.name);
     for (std::int32_t j = 1; j <= entry.file_count; ++j) {
       const auto f =

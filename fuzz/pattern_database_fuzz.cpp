@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/ini.h"
+#include "platform/text.h"
 #include "scan/pattern_database.h"
 
 namespace {
@@ -63,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string joined = fields.front();
   for (std::size_t k = 1; k < fields.size(); ++k) joined += "#" + fields[k];
   Require(joined == input);
-  tvac::scan::LeadingNumber(input);
+  tvac::platform::LeadingNumber(input);
 
   ScanLookups(PatternDatabase(tvac::platform::IniDocument::Parse(input)));
   return 0;

@@ -23,10 +23,13 @@ gui_started_pids=()
 
 gui_log() { echo "  $*" >&2; }
 
-# Exports the environment every wine start here shares.
+# Exports the environment every wine start here shares. The locale, and with it
+# wine's ANSI code page, is TVAC_LOCALE: a Western one (code page 1252) unless the
+# caller names another, such as ko_KR.UTF-8 (code page 949).
 gui_wine_env() {
   export WINEPREFIX="$1"
-  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+  export TVAC_LOCALE="${TVAC_LOCALE:-C.UTF-8}"
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL="$TVAC_LOCALE"
 }
 
 # Starts Xvfb on the first free display in FIRST..LAST and exports DISPLAY.
@@ -89,6 +92,13 @@ gui_start_prefix() {
     echo "wineboot did not create $WINEPREFIX" >&2
     return 1
   }
+  # Wine has no Gulim, the face the program draws with. Without it the font mapper
+  # picks by family, a fixed-pitch face under a Korean locale and a proportional
+  # one under a Western one; a Korean system's Gulim is proportional.
+  local face
+  for face in 굴림 Gulim; do
+    gui_reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d NanumGothic /f || return 1
+  done
 }
 
 # Runs wine's reg with ARGS. A change is tried three times, a second apart, as

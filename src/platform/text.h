@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -16,5 +17,9 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 // characters, form feed, vertical tab and the old end-of-file mark (0x1A).
 bool IsProfileBlank(char c);
 std::string_view TrimProfileBlanks(std::string_view text);
+
+// The leading decimal number of a text (an optional sign, then digits); 0 when there
+// are no digits. Numbers beyond 32 bits stop at the largest or smallest value.
+std::int32_t LeadingNumber(std::string_view text);
 
 }  // namespace tvac::platform

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,33 +8,12 @@
 #include "platform/processes.h"
 #include "platform/registry.h"
 
-// The operations that curing and the settings need from the system. They keep no
-// state, show nothing and never retry.
+// The operations that curing needs from the system. They keep no state, show
+// nothing and never retry.
 namespace tvac::remedy {
 
 using platform::ErrorCode;
 using platform::RootKey;
-
-// "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE", compared exactly;
-// nullopt for every other text.
-std::optional<RootKey> RootKeyFromName(std::string_view name);
-
-// Reads a value as text into `buffer` (a buffer of `buffer_size` bytes: the stored
-// bytes up to their first zero). Opening creates the key when it is missing. Returns
-// 1 when the value was read. Returns 0 with `fallback` in the buffer when the value
-// is missing or does not fit, and 0 with the buffer untouched when the key cannot be
-// opened.
-int ReadRegistryString(platform::Registry& registry, RootKey root, std::string_view path,
-                       std::string_view name, std::string_view fallback, std::string& buffer,
-                       std::size_t buffer_size = 260);
-
-// Stores `text` as REG_SZ, creating the key path when needed. 1 when written, else 0.
-int WriteRegistryString(platform::Registry& registry, RootKey root, std::string_view path,
-                        std::string_view name, std::string_view text);
-
-// 1 when the value was deleted; 0 otherwise (a missing key is not created).
-int DeleteRegistryValue(platform::Registry& registry, RootKey root, std::string_view path,
-                        std::string_view name);
 
 // Removes every key below `path`, deepest first, and leaves the key itself. 0 when
 // all are gone; else the error of the first key that could not be opened, listed or

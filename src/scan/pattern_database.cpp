@@ -1,11 +1,11 @@
 #include "scan/pattern_database.h"
 
 #include <algorithm>
-#include <limits>
 #include <optional>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace tvac::scan {
 namespace {
@@ -112,19 +112,6 @@ std::vector<std::string> SplitRule(std::string_view text) {
   }
 }
 
-std::int32_t LeadingNumber(std::string_view text) {
-  std::size_t pos = 0;
-  bool negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
-  std::int64_t value = 0;
-  constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-    value = std::min(value * 10 + (text[pos] - '0'), kLimit);
-  }
-  if (negative) return static_cast<std::int32_t>(-value);
-  return static_cast<std::int32_t>(std::min<std::int64_t>(value, kLimit - 1));
-}
-
 std::string EntrySection(std::int32_t i) {
   return "DeziRiv" + std::to_string(i);
 }
@@ -143,13 +130,14 @@ std::string PatternDatabase::Value(std::string_view section, std::string_view ke
 }
 
 std::int32_t PatternDatabase::EntryCount() const {
-  return LeadingNumber(Value("TotalCount", "Count"));
+  return platform::LeadingNumber(Value("TotalCount", "Count"));
 }
 
 PatternEntry PatternDatabase::Entry(std::int32_t i) const {
   const std::string section = EntrySection(i);
   return {DecodeBase64(Value(section, "Name")), DecodeBase64(Value(section, "Info")),
-          LeadingNumber(Value(section, "FileCount")), LeadingNumber(Value(section, "RegCount"))};
+          platform::LeadingNumber(Value(section, "FileCount")),
+          platform::LeadingNumber(Value(section, "RegCount"))};
 }
 
 FileRule PatternDatabase::File(std::int32_t i, std::int32_t j) const {
@@ -180,6 +168,10 @@ std::vector<std::int32_t> PatternDatabase::PresentRules(std::int32_t i, std::str
   std::string lower(prefix);
   for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   return NumberedNames(document_.KeyNames(EntrySection(i)), lower, last);
+}
+
+bool IsUsableDatabase(platform::Files& files, std::string_view path) {
+  return PatternDatabase::Load(files, path).EntryCount() > 0;
 }
 
 }  // namespace tvac::scan

@@ -22,10 +22,6 @@ std::string DecodeBase64(std::string_view text);
 // The fields of a rule text, split at every "#".
 std::vector<std::string> SplitRule(std::string_view text);
 
-// The leading decimal number of a text (an optional sign, then digits); 0 when there
-// are no digits. Numbers beyond 32 bits stop at the largest or smallest value.
-std::int32_t LeadingNumber(std::string_view text);
-
 struct PatternEntry {
   std::string name;  // decoded
   std::string info;  // decoded
@@ -83,5 +79,9 @@ class PatternDatabase {
 
 // The section name of entry i: "DeziRiv" and i in decimal.
 std::string EntrySection(std::int32_t i);
+
+// A database the program can use: the file at `path` holds a positive
+// TotalCount/Count.
+bool IsUsableDatabase(platform::Files& files, std::string_view path);
 
 }  // namespace tvac::scan

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "app/texts.h"
+#include "base/texts.h"
 
 namespace tvac::scan {
 namespace {

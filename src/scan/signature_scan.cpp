@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/texts.h"
-#include "remedy/system_ops.h"
+#include "base/texts.h"
+#include "platform/registry_values.h"
 
 namespace tvac::scan {
 namespace {
@@ -82,7 +82,7 @@ void TestFileRule(const PatternEntry& entry, const FileRule& rule, ScanEnvironme
 void TestRegRule(const PatternEntry& entry, const RegRule& rule, ScanEnvironment& env) {
   const bool value_rule = rule.kind == texts::kKindRegValue;
   if (!value_rule && rule.kind != texts::kKindRegKey) return;
-  const std::optional<platform::RootKey> root = remedy::RootKeyFromName(rule.root);
+  const std::optional<platform::RootKey> root = platform::RootKeyFromName(rule.root);
   if (!root) return;
   // A key that exists but cannot be opened with full access counts as absent.
   platform::OpenedKey key = env.registry.Open(*root, rule.subkey, platform::KeyAccess::kAll);

@@ -5,6 +5,7 @@
 
 #include <thread>
 
+#include "agent/startup.h"
 #include "platform/path.h"
 #include "platform/win32/codepage.h"
 #include "res/resource_ids.h"
@@ -16,7 +17,7 @@ namespace tvac::ui {
 
 namespace {
 
-using app::Setting;
+using base::Setting;
 using platform::win32::Widen;
 namespace layout = main_layout;
 
@@ -42,20 +43,15 @@ constexpr COLORREF kDark = RGB(51, 51, 51);
 // that the three visible columns never need a horizontal one.
 constexpr int kColumnWidths[scan::kColumnCount] = {168, 216, 122, 0, 0, 0, 0, 0};
 
-// The start-up checks reach the window only to start a scan or to say something.
-class StartupWindows : public update::UpdateCheckUi {
+// The start-up sequence reaches the window only to start a scan.
+class StartupWindows : public agent::StartupHost {
  public:
-  StartupWindows(scan::ScanRunContext& run, MainWindow& window, const app::Settings& settings)
-      : run_(run), window_(window), settings_(settings) {}
-  void OpenUpdateDialog() override {}  // the start-up checks never offer an update
-  void ShowMessage() override { ShowMessageWindow(settings_); }
-  void PlayWave(std::string_view path) override { window_.PlayWave(path); }
-  void StartScan() override { scan::ToggleScan(run_, window_); }
+  StartupWindows(agent::ScanRunContext& run, MainWindow& window) : run_(run), window_(window) {}
+  void StartScan() override { agent::ToggleScan(run_, window_); }
 
  private:
-  scan::ScanRunContext& run_;
+  agent::ScanRunContext& run_;
   MainWindow& window_;
-  const app::Settings& settings_;
 };
 
 RECT ToRect(const Rect& r) {
@@ -99,7 +95,7 @@ bool MainWindow::PreTranslate(const MSG& message) {
       return true;  // the window has no default or cancel button
     case 'S':
       if (GetKeyState(VK_CONTROL) < 0) {
-        scan::ToggleScan(run_, *this);
+        agent::ToggleScan(run_, *this);
         return true;
       }
       break;
@@ -154,7 +150,7 @@ INT_PTR MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_COMMAND:
       switch (LOWORD(wparam)) {
         case IDC_SCAN:
-          scan::ToggleScan(run_, *this);
+          agent::ToggleScan(run_, *this);
           return TRUE;
         case IDCANCEL:
           // Escape never gets here; this is the close command or a second instance.
@@ -238,10 +234,11 @@ void MainWindow::OnInitDialog() {
   model_.online = network_.Online();
 
   // What the program does at every start.
-  update::UpdateEnv update_env{files_, network_, clock_, shell_, settings_, app_dir_, server_};
-  StartupWindows startup_windows(run_, *this, settings_);
-  update::StartupState state;
-  update::RunStartup(update_env, startup_windows, model_.online, state);
+  update::UpdateEnv update_env{files_,    network_, clock_,  shell_,
+                               settings_, app_dir_, server_, scan::IsUsableDatabase};
+  StartupWindows startup_windows(run_, *this);
+  agent::StartupState state;
+  agent::RunStartup(update_env, startup_windows, model_.online, state);
   model_.SetLastScan(state.last_scan);
   model_.SetDbInfo(state.db_info);
   model_.run_at_start = state.run_at_start;
@@ -323,7 +320,7 @@ void MainWindow::OnTimer(UINT_PTR id) {
       if (!model_.OnElapsedTick()) KillTimer(window_, kElapsedTimer);
       break;
     case kHourlyScanTimer:
-      scan::ToggleScan(run_, *this);
+      agent::ToggleScan(run_, *this);
       break;
     case kPopupTimer:
       // The notifier popup arrives with the tray commands; until then the message
@@ -431,13 +428,13 @@ void MainWindow::StartPopupTimer() {
 void MainWindow::StartRemedy() {
   // Until the cure run is part of the program, automatic cure ends like a scan
   // without it: the rows stay checked in the list and the count is told.
-  settings_.Write(Setting::kMessage, scan::FoundMessage(results_.Count()));
+  settings_.Write(Setting::kMessage, agent::FoundMessage(results_.Count()));
   ShowMessageWindow(settings_);
 }
 
 bool MainWindow::StartWorker() {
   try {
-    std::thread([this] { scan::RunScan(run_, *this); }).detach();
+    std::thread([this] { agent::RunScan(run_, *this); }).detach();
     return true;
   } catch (const std::system_error&) {
     return false;

@@ -4,16 +4,15 @@
 
 #include <commctrl.h>
 
-#include "app/settings.h"
+#include "agent/main_model.h"
+#include "agent/scan_run.h"
+#include "base/settings.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/network_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "scan/scan_result_list.h"
-#include "scan/scan_run.h"
 #include "ui/controls/rins_button.h"
-#include "ui/main_model.h"
-#include "update/update_check.h"
 
 namespace tvac::ui {
 
@@ -21,13 +20,13 @@ namespace tvac::ui {
 // lines, carries the scan button and the result list, and hides into the tray.
 // Workers reach it only through thread-safe calls: the model under its lock,
 // InvalidateRect, and posted messages for everything that needs the window's thread.
-class MainWindow : public scan::ScanRunHost, public scan::ScanDisplay {
+class MainWindow : public agent::ScanRunHost, public scan::ScanDisplay {
  public:
   MainWindow();
   // Creates the window, runs its message loop until it is destroyed, and returns.
   void Run();
 
-  // scan::ScanRunHost
+  // agent::ScanRunHost
   void ShowScanFace(bool stop) override;
   void StartElapsedTimer() override;
   void RepaintLastScan() override;
@@ -68,13 +67,13 @@ class MainWindow : public scan::ScanRunHost, public scan::ScanDisplay {
   platform::win32::Win32Network network_;
   platform::win32::Win32Clock clock_;
   platform::win32::Win32Shell shell_;
-  app::Settings settings_{registry_};
+  base::Settings settings_{registry_};
   scan::ScanResultList results_;
-  MainModel model_;
+  agent::MainModel model_;
   std::string app_dir_;
   std::string server_;
   scan::ScanEnvironment scan_env_;
-  scan::ScanRunContext run_;
+  agent::ScanRunContext run_;
 
   HWND window_ = nullptr;
   HWND list_ = nullptr;

@@ -4,9 +4,9 @@
 
 #include <vector>
 
+#include "agent/main_model.h"
 #include "res/resource_ids.h"
 #include "ui/controls/gdi.h"
-#include "ui/main_model.h"
 #include "ui/skin_window.h"
 
 namespace tvac::ui {
@@ -85,22 +85,23 @@ void RunPopup(int template_id, Popup popup) {
 
 }  // namespace
 
-void ShowMessageWindow(const app::Settings& settings) {
+void ShowMessageWindow(const base::Settings& settings) {
   RunPopup(IDD_MESSAGE, Popup{IDB_MESSAGE,
                               kMessageLayout,
-                              {{settings.Read(app::Setting::kMessage), kMessageText}},
+                              {{settings.Read(base::Setting::kMessage), kMessageText}},
                               {}});
 }
 
 void ShowDetailDialog(const RowTexts& row) {
-  RunPopup(IDD_DETAIL,
-           Popup{IDB_DETAIL,
-                 kDetailLayout,
-                 {{std::string(texts::kDetailName) + CutToFieldBuffer(row.name), kDetailName},
-                  {std::string(texts::kDetailLocation) + CutToFieldBuffer(row.location),
-                   kDetailLocation},
-                  {std::string(texts::kDetailKind) + CutToFieldBuffer(row.kind), kDetailKind}},
-                 {}});
+  RunPopup(
+      IDD_DETAIL,
+      Popup{IDB_DETAIL,
+            kDetailLayout,
+            {{std::string(texts::kDetailName) + agent::CutToFieldBuffer(row.name), kDetailName},
+             {std::string(texts::kDetailLocation) + agent::CutToFieldBuffer(row.location),
+              kDetailLocation},
+             {std::string(texts::kDetailKind) + agent::CutToFieldBuffer(row.kind), kDetailKind}},
+            {}});
 }
 
 }  // namespace tvac::ui

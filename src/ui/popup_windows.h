@@ -2,14 +2,14 @@
 
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 // The two small skinned popups. Each runs modally on the calling thread, without an
 // owner, until the user clicks its close box or its confirm button.
 namespace tvac::ui {
 
 // Shows the text stored in the `Message` setting.
-void ShowMessageWindow(const app::Settings& settings);
+void ShowMessageWindow(const base::Settings& settings);
 
 struct RowTexts {
   std::string name;

@@ -2,16 +2,16 @@
 
 #include <cstdio>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/ini.h"
-#include "scan/pattern_database.h"
+#include "platform/text.h"
 #include "update/stats.h"
 
 namespace tvac::update {
 
 namespace {
 
-using app::Setting;
+using base::Setting;
 
 constexpr std::string_view kUpdatesIni = "updates.ini";
 constexpr std::string_view kPatternIni = "pattern.ini";
@@ -19,7 +19,7 @@ constexpr std::string_view kPatternIni = "pattern.ini";
 // The leading decimal number after any leading blanks.
 std::int32_t LeadingDecimal(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t\n\v\f\r");
-  return first == std::string_view::npos ? 0 : scan::LeadingNumber(text.substr(first));
+  return first == std::string_view::npos ? 0 : platform::LeadingNumber(text.substr(first));
 }
 
 std::string ReadDescription(UpdateEnv& env, std::string_view section, std::string_view key) {
@@ -55,46 +55,26 @@ std::string_view KindText(PendingKind kind) {
   return "";
 }
 
-bool IsUsableDatabase(platform::Files& files, std::string_view path) {
-  return scan::PatternDatabase::Load(files, path).EntryCount() > 0;
-}
-
 bool FetchFile(UpdateEnv& env, std::string_view url, std::string_view target, std::uint64_t limit,
                platform::DownloadProgress* progress, Expect expect) {
   const std::string temporary = std::string(target) + ".download";
   env.network.DropCached(url);
   bool ok = env.network.Download(url, temporary, limit, progress);
-  if (ok && expect == Expect::kDatabase) ok = IsUsableDatabase(env.files, temporary);
+  if (ok && expect == Expect::kDatabase) ok = env.is_database(env.files, temporary);
   if (ok) ok = env.files.Replace(temporary, target) == platform::kOk;
   if (!ok) env.files.RemoveFile(temporary);
   return ok;
 }
 
-void StartupChecks(UpdateEnv& env, UpdateCheckUi& ui, StartupState& state) {
-  state.last_scan = env.settings.Read(Setting::kLastScan);
-
-  const std::string database = env.Local(kPatternIni);
-  if (!env.files.Stat(database)) {
-    // The description stays for the update check that follows.
-    FetchFile(env, UpdatesUrl(env.server), env.Local(kUpdatesIni), kUpdatesIniLimit, nullptr,
-              Expect::kAnyFile);
-    const std::string version = ReadDescription(env, "PATTERN", "VER");
-    const std::string url = ReadDescription(env, "PATTERN", "URL");
-    if (FetchFile(env, url, database, kDownloadLimit, nullptr, Expect::kDatabase)) {
-      env.settings.Write(Setting::kDatabaseVersion, version);
-    }
+void FetchPublishedDatabase(UpdateEnv& env) {
+  // The description stays for the update check that follows.
+  FetchFile(env, UpdatesUrl(env.server), env.Local(kUpdatesIni), kUpdatesIniLimit, nullptr,
+            Expect::kAnyFile);
+  const std::string version = ReadDescription(env, "PATTERN", "VER");
+  const std::string url = ReadDescription(env, "PATTERN", "URL");
+  if (FetchFile(env, url, env.Local(kPatternIni), kDownloadLimit, nullptr, Expect::kDatabase)) {
+    env.settings.Write(Setting::kDatabaseVersion, version);
   }
-
-  state.db_info = scan::PatternDatabase::Load(env.files, database).DbInfo();
-  state.run_at_start = env.settings.Read(Setting::kRunAtStart) != "0";
-  if (env.settings.IsOn(Setting::kAutoScan)) ui.StartScan();
-}
-
-void RunStartup(UpdateEnv& env, UpdateCheckUi& ui, bool online, StartupState& state) {
-  StartupChecks(env, ui, state);
-  if (!online) return;
-  StatsPing(env.network, StatsUrl(env.server, StatsEvent::kRunExe));
-  DailyPing(env, StatsUrl(env.server, StatsEvent::kUpdateRun));
 }
 
 void CheckForUpdates(UpdateEnv& env, UpdateCheckUi& ui, bool announce) {

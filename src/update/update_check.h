@@ -4,13 +4,13 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/network.h"
 #include "platform/processes.h"
 
-// Keeping the database and the program current: the start-up checks, the update
+// Keeping the database and the program current: fetching a file safely, the update
 // check against the server's update description, and the daily start report.
 namespace tvac::update {
 
@@ -18,16 +18,21 @@ namespace tvac::update {
 inline constexpr std::uint64_t kUpdatesIniLimit = 64 * 1024;
 inline constexpr std::uint64_t kDownloadLimit = 256ull * 1024 * 1024;
 
+// Whether the file at `path` reads as a usable database.
+using DatabaseCheck = bool (*)(platform::Files& files, std::string_view path);
+
 // What the update routines work with. `app_dir` is the program's folder with its
-// trailing backslash; `server` is Settings::Server(), taken once.
+// trailing backslash; `server` is Settings::Server(), taken once; `is_database` is
+// the database reader's own check, which a downloaded database must pass.
 struct UpdateEnv {
   platform::Files& files;
   platform::Network& network;
   platform::Clock& clock;
   platform::Shell& shell;
-  app::Settings& settings;
+  base::Settings& settings;
   std::string app_dir;
   std::string server;
+  DatabaseCheck is_database;
 
   std::string Local(std::string_view file_name) const { return app_dir + std::string(file_name); }
 };
@@ -41,8 +46,6 @@ class UpdateCheckUi {
   virtual void ShowMessage() = 0;
   // Starts playing a wave file and returns at once.
   virtual void PlayWave(std::string_view path) = 0;
-  // Starts a scan as the scan button does.
-  virtual void StartScan() = 0;
 };
 
 // A dotted version as a number: every "." removed, then the leading decimal number
@@ -66,23 +69,10 @@ enum class Expect { kAnyFile, kDatabase };
 bool FetchFile(UpdateEnv& env, std::string_view url, std::string_view target, std::uint64_t limit,
                platform::DownloadProgress* progress, Expect expect);
 
-// A database holds a positive TotalCount/Count.
-bool IsUsableDatabase(platform::Files& files, std::string_view path);
-
-// What the start-up checks found for the main window.
-struct StartupState {
-  std::string last_scan;  // "YYYY.MM.DD", or "0000.00.00" before the first scan
-  std::string db_info;    // the database's date line without its label
-  bool run_at_start = false;
-};
-
-// Fetches the database when the program has none, fills `state`, and last starts a
-// scan when automatic scanning is on.
-void StartupChecks(UpdateEnv& env, UpdateCheckUi& ui, StartupState& state);
-
-// Everything the program does once its main window is set up: the start-up checks,
-// then, when the machine was online at start, the start report and the daily one.
-void RunStartup(UpdateEnv& env, UpdateCheckUi& ui, bool online, StartupState& state);
+// Fetches the update description and then the database it publishes into the
+// program folder, recording the database's version when it arrived. The description
+// stays for the update check that follows.
+void FetchPublishedDatabase(UpdateEnv& env);
 
 // Fetches the update description and, when the server offers a newer program or
 // database, records the kind and opens the update dialog. With `announce`, says so

@@ -1,6 +1,6 @@
 #include "update/update_worker.h"
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/ini.h"
 #include "update/stats.h"
 
@@ -8,7 +8,7 @@ namespace tvac::update {
 
 namespace {
 
-using app::Setting;
+using base::Setting;
 
 constexpr std::string_view kInstaller = "tvac_update.exe";
 

@@ -2,13 +2,16 @@
 # What a user does with tvac.exe, done for real under wine on a private Xvfb with
 # xdotool: start it, scan, hide it and start it again, close it with Alt+F4.
 # Each journey prints PASS or FAIL with the reason; screenshots and logs go to
-# OUT_DIR. The exit status is not 0 when any journey failed.
-#   tests/e2e/journeys.sh BUILD_DIR OUT_DIR
+# OUT_DIR. The exit status is not 0 when any journey failed. LOCALE is the
+# system's locale, and so wine's ANSI code page: C.UTF-8 (1252) unless given, or
+# ko_KR.UTF-8 for a Korean system (949).
+#   tests/e2e/journeys.sh BUILD_DIR OUT_DIR [LOCALE]
 set -euo pipefail
-[ $# -eq 2 ] || { echo "usage: $0 BUILD_DIR OUT_DIR" >&2; exit 2; }
+[ $# -eq 2 ] || [ $# -eq 3 ] || { echo "usage: $0 BUILD_DIR OUT_DIR [LOCALE]" >&2; exit 2; }
 build=$(cd "$1" && pwd)
 mkdir -p "$2"
 out=$(cd "$2" && pwd)
+export TVAC_LOCALE=${3:-C.UTF-8}
 # shellcheck source=scripts/lib/wine-gui.sh
 source "$(dirname "$0")/../../scripts/lib/wine-gui.sh"
 gui_report_failures
@@ -19,6 +22,8 @@ done
 for tool in Xvfb xdotool xwininfo xdpyinfo import convert iconv; do
   command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/install-deps.sh" >&2; exit 1; }
 done
+locale -a 2>/dev/null | grep -qix "$(echo "$TVAC_LOCALE" | sed 's/\.UTF-8$/.utf8/I')" ||
+  { echo "the locale $TVAC_LOCALE is not generated: run scripts/install-deps.sh" >&2; exit 1; }
 
 # The prefix is this script's alone; one run at a time. The lock is a folder
 # holding the owner's pid, taken over when that process is gone.
@@ -37,13 +42,14 @@ gui_wait_until 120 "no other run of the journeys holds $lock" take_lock || exit 
 
 # Before the trap: what it stops must be this script's prefix, not one the caller
 # exported.
-gui_wine_env "$build/e2e/wineprefix"
+# A prefix a locale, since a prefix keeps what its first start decoded.
+gui_wine_env "$build/e2e/wineprefix-$TVAC_LOCALE"
 trap 'gui_stop_all; rm -rf "$lock"' EXIT
 trap 'exit 130' INT TERM
 rm -f "$out"/*.png "$out"/scan.tsv
 
 started=$SECONDS
-echo "preparing: Xvfb, wine prefix $WINEPREFIX, demonstration items"
+echo "preparing: Xvfb, wine prefix $WINEPREFIX under $TVAC_LOCALE, demonstration items"
 gui_start_xvfb 90 99
 gui_start_prefix
 gui_keys_without_wm

@@ -6,20 +6,21 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_files.h"
 #include "fakes/fake_network.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_registry.h"
 #include "fakes/pattern_builder.h"
+#include "scan/pattern_database.h"
 #include "update/update_check.h"
 #include "update/update_worker.h"
 
 // Everything the update routines talk to, in memory. The network, the shell and the
 // windows write one shared log, so a test can see what happened in which order:
 //   "request URL", "drop URL", "download URL > PATH"   the network
-//   "dialog", "sound PATH", "scan"                     the main window's side
+//   "dialog", "sound PATH"                             the main window's side
 //   "close", "reload"                                  the update dialog's side
 //   "message TEXT"                                     a message window showing TEXT
 //   "open FILE"                                        the shell
@@ -66,26 +67,26 @@ class LoggingShell : public FakeShell {
 };
 
 // The message window displays the `Message` setting as it is when the window opens.
-inline std::string MessageShown(const app::Settings& settings) {
-  return "message " + settings.Read(app::Setting::kMessage);
+inline std::string MessageShown(const base::Settings& settings) {
+  return "message " + settings.Read(base::Setting::kMessage);
 }
 
 class RecordingUpdateUi : public update::UpdateCheckUi {
  public:
-  RecordingUpdateUi(const app::Settings& settings, CallLog& log) : settings_(settings), log_(log) {}
+  RecordingUpdateUi(const base::Settings& settings, CallLog& log)
+      : settings_(settings), log_(log) {}
   void OpenUpdateDialog() override { log_.push_back("dialog"); }
   void ShowMessage() override { log_.push_back(MessageShown(settings_)); }
   void PlayWave(std::string_view path) override { log_.push_back("sound " + std::string(path)); }
-  void StartScan() override { log_.push_back("scan"); }
 
  private:
-  const app::Settings& settings_;
+  const base::Settings& settings_;
   CallLog& log_;
 };
 
 class RecordingDialogPort : public update::UpdateDialogPort {
  public:
-  RecordingDialogPort(const app::Settings& settings, CallLog& log)
+  RecordingDialogPort(const base::Settings& settings, CallLog& log)
       : settings_(settings), log_(log) {}
   void SetProgress(int percent) override { percents.push_back(percent); }
   void CloseDialog() override { log_.push_back("close"); }
@@ -95,7 +96,7 @@ class RecordingDialogPort : public update::UpdateDialogPort {
   std::vector<int> percents;
 
  private:
-  const app::Settings& settings_;
+  const base::Settings& settings_;
   CallLog& log_;
 };
 
@@ -128,9 +129,11 @@ struct FakeUpdateEnv {
   LoggingNetwork network{files, log};
   FakeClock clock;
   LoggingShell shell{log};
-  app::Settings settings{registry};
-  update::UpdateEnv env{files,  network, clock, shell, settings, std::string(kAppFolder) + "\\",
-                        kServer};
+  base::Settings settings{registry};
+  update::UpdateEnv env{files,    network,
+                        clock,    shell,
+                        settings, std::string(kAppFolder) + "\\",
+                        kServer,  scan::IsUsableDatabase};
   RecordingUpdateUi ui{settings, log};
   RecordingDialogPort port{settings, log};
 };

@@ -59,5 +59,23 @@ TEST(AsciiCase, LeavesDoubleByteCharactersAlone) {
   EXPECT_FALSE(EqualsIgnoringAsciiCase("\x8C\x63", "\x8C\x43"));
 }
 
+TEST(LeadingNumber, Cases) {
+  const struct {
+    const char* in;
+    std::int32_t out;
+  } cases[] = {{"3", 3},
+               {"2x", 2},
+               {"abc", 0},
+               {"", 0},
+               {"-1", -1},
+               {"+7", 7},
+               {"0012", 12},
+               {" 5", 0},
+               {"2147483647", 2147483647},
+               {"99999999999999", 2147483647},
+               {"-99999999999999", -2147483647 - 1}};
+  for (const auto& c : cases) EXPECT_EQ(LeadingNumber(c.in), c.out) << c.in;
+}
+
 }  // namespace
 }  // namespace tvac::platform

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "fakes/fake_files.h"
 #include "fakes/pattern_builder.h"
 #include "samples/korean_samples.h"
@@ -40,24 +40,6 @@ TEST(SplitRule, FieldsBetweenHashes) {
             (std::vector<std::string>{"C:\\x.exe", "default", "K"}));
   EXPECT_EQ(SplitRule("a##b#"), (std::vector<std::string>{"a", "", "b", ""}));
   EXPECT_EQ(SplitRule(""), (std::vector<std::string>{""}));
-}
-
-TEST(LeadingNumber, Cases) {
-  const struct {
-    const char* in;
-    std::int32_t out;
-  } cases[] = {{"3", 3},
-               {"2x", 2},
-               {"abc", 0},
-               {"", 0},
-               {"-1", -1},
-               {"+7", 7},
-               {"0012", 12},
-               {" 5", 0},
-               {"2147483647", 2147483647},
-               {"99999999999999", 2147483647},
-               {"-99999999999999", -2147483647 - 1}};
-  for (const auto& c : cases) EXPECT_EQ(LeadingNumber(c.in), c.out) << c.in;
 }
 
 TEST(PatternDatabase, ReadsEntriesAndRules) {

@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "app/texts.h"
+#include "base/texts.h"
 
 namespace tvac::scan {
 namespace {

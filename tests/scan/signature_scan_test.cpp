@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "fakes/fake_machine.h"
 #include "fakes/pattern_builder.h"
-#include "remedy/system_ops.h"
+#include "platform/registry_values.h"
 
 namespace tvac::scan {
 namespace {
@@ -104,9 +104,9 @@ TEST_F(SignatureScanTest, ProgramGroupTriesTheOldProfileThenTheSystemsFolders) {
 }
 
 TEST_F(SignatureScanTest, RegistryRules) {
-  remedy::WriteRegistryString(m_.registry, RootKey::kCurrentUser, "Software\\Bad", "Run", "evil");
-  remedy::WriteRegistryString(m_.registry, RootKey::kLocalMachine, "SOFTWARE\\Bad", "Long",
-                              std::string(100, 'x'));
+  platform::WriteRegistryString(m_.registry, RootKey::kCurrentUser, "Software\\Bad", "Run", "evil");
+  platform::WriteRegistryString(m_.registry, RootKey::kLocalMachine, "SOFTWARE\\Bad", "Long",
+                                std::string(100, 'x'));
   m_.registry.SetRaw(RootKey::kUsers, "S-1\\Bad", "Run", "evil");
   const std::string value(texts::kKindRegValue), key(texts::kKindRegKey);
   ScanOne({},
@@ -126,7 +126,7 @@ TEST_F(SignatureScanTest, RegistryRules) {
 }
 
 TEST_F(SignatureScanTest, KeyWithoutFullAccessCountsAsAbsent) {
-  remedy::WriteRegistryString(m_.registry, RootKey::kLocalMachine, "SOFTWARE\\Locked", "v", "1");
+  platform::WriteRegistryString(m_.registry, RootKey::kLocalMachine, "SOFTWARE\\Locked", "v", "1");
   m_.registry.DenyWrite(RootKey::kLocalMachine, "SOFTWARE\\Locked");
   ScanOne({}, {fakes::RuleText(
                   {"HKEY_LOCAL_MACHINE", "SOFTWARE\\Locked", "v", "default", texts::kKindRegKey})});
@@ -160,7 +160,8 @@ TEST_F(SignatureScanTest, StopEndsTheScanAndShowsZero) {
   m_.files.AddFile("C:\\x.exe");
   const std::string rule = fakes::RuleText({"C:\\x.exe", "default", texts::kKindFile});
   fakes::PatternBuilder builder;
-  for (int i = 1; i <= 10; ++i) builder.Entry(std::string("e").append(std::to_string(i)), "i").File(rule).File(rule);
+  for (int i = 1; i <= 10; ++i)
+    builder.Entry(std::string("e").append(std::to_string(i)), "i").File(rule).File(rule);
   // Stop while entry 5 is scanned: its first rule still runs, nothing after it.
   m_.results.SetListener([&] {
     if (m_.results.Count() == 9) m_.scanning = false;

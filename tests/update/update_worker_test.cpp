@@ -6,14 +6,14 @@
 #include <limits>
 #include <map>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "fakes/fake_update_ui.h"
 #include "update/stats.h"
 
 namespace tvac::update {
 namespace {
 
-using app::Setting;
+using base::Setting;
 using fakes::FakeUpdateEnv;
 using Failure = fakes::FakeNetwork::Failure;
 
@@ -169,8 +169,9 @@ struct FailureCase {
   bool unpublished = false;  // the description names no URL
 };
 // Names the case in test listings instead of dumping its bytes.
-void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
-
+void PrintTo(const FailureCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 const FailureCase kFailureCases[] = {
     {"DatabaseNotFound", PendingKind::kDatabase, nullptr, Failure::kNotFound},

@@ -8,7 +8,7 @@
 #include <future>
 #include <thread>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "platform/win32/registry_win32.h"
 #include "ui/layout.h"
 #include "ui/popup_windows.h"
@@ -36,15 +36,15 @@ HWND FindThreadWindow(DWORD thread) {
 struct PopupCase {
   const char* name;
   const ui::PopupLayout* layout;
-  void (*show)(const app::Settings&);
+  void (*show)(const base::Settings&);
 };
 
 class PopupWindowsWin32Test : public ::testing::TestWithParam<PopupCase> {};
 
 TEST_P(PopupWindowsWin32Test, ClosesOnlyFromItsButton) {
   platform::win32::Win32Registry registry;
-  app::Settings settings(registry);
-  settings.Write(app::Setting::kMessage, "message under test");
+  base::Settings settings(registry);
+  settings.Write(base::Setting::kMessage, "message under test");
   const PopupCase& popup_case = GetParam();
 
   std::promise<DWORD> thread_id;
@@ -75,7 +75,7 @@ TEST_P(PopupWindowsWin32Test, ClosesOnlyFromItsButton) {
   EXPECT_FALSE(IsWindow(window));
 }
 
-void ShowDetailOfARow(const app::Settings&) {
+void ShowDetailOfARow(const base::Settings&) {
   ui::ShowDetailDialog({"name", "C:\\location", "kind"});
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/registry_values.h"
 #include "platform/win32/codepage.h"
 #include "remedy/system_ops.h"
 #include "samples/korean_samples.h"
@@ -12,11 +13,11 @@ namespace tvac {
 namespace {
 
 using platform::kOk;
+using platform::ReadRegistryString;
 using platform::RootKey;
+using platform::WriteRegistryString;
 using platform::win32::Widen;
 using remedy::DeleteRegistryKey;
-using remedy::ReadRegistryString;
-using remedy::WriteRegistryString;
 
 constexpr RootKey kHkcu = RootKey::kCurrentUser;
 

@@ -4,15 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "fakes/pattern_builder.h"
 #include "platform/path.h"
 #include "platform/win32/codepage.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/handles.h"
 #include "remedy/system_ops.h"
-#include "remedy/trace_scan.h"
 #include "samples/korean_samples.h"
+#include "scan/trace_scan.h"
 #include "test_support.h"
 
 namespace tvac {
@@ -108,7 +108,7 @@ class ScanCliTest : public testing::Test {
   void SetUp() override {
     // Nothing of an earlier run, and no traces but the test's own.
     RegDeleteTreeW(HKEY_CURRENT_USER, Widen(kTestKey).c_str());
-    for (const remedy::TraceEntry& entry : remedy::TraceCatalogue()) {
+    for (const scan::TraceEntry& entry : scan::TraceCatalogue()) {
       RegDeleteTreeW(entry.root == "HKEY_LOCAL_MACHINE" ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
                      Widen(entry.key_path).c_str());
     }

@@ -8,13 +8,15 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/settings.h"
-#include "app/texts.h"
+#include "agent/startup.h"
+#include "base/settings.h"
+#include "base/texts.h"
 #include "fakes/pattern_builder.h"
 #include "platform/win32/codepage.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/network_win32.h"
 #include "platform/win32/registry_win32.h"
+#include "scan/pattern_database.h"
 #include "test_support.h"
 #include "update/stats.h"
 #include "update/update_check.h"
@@ -23,7 +25,7 @@
 namespace tvac {
 namespace {
 
-using app::Setting;
+using base::Setting;
 using platform::win32::Narrow;
 using platform::win32::Widen;
 using testing_win32::PathExists;
@@ -53,7 +55,7 @@ struct RecordingShell : platform::Shell {
   bool shown = false;
 };
 
-struct RecordingWindows : update::UpdateCheckUi, update::UpdateDialogPort {
+struct RecordingWindows : update::UpdateCheckUi, update::UpdateDialogPort, agent::StartupHost {
   void OpenUpdateDialog() override { calls.push_back("open dialog"); }
   void ShowMessage() override { calls.push_back("message"); }
   void PlayWave(std::string_view) override { calls.push_back("sound"); }
@@ -104,7 +106,7 @@ class UpdateWin32Test : public ::testing::Test {
   platform::win32::Win32Clock clock_;
   RecordingShell shell_;
   RecordingWindows windows_;
-  app::Settings settings_{registry_};
+  base::Settings settings_{registry_};
   update::UpdateEnv env_{files_,
                          network_,
                          clock_,
@@ -113,7 +115,8 @@ class UpdateWin32Test : public ::testing::Test {
                          testing_win32::ScratchFolder(
                              ::testing::UnitTest::GetInstance()->current_test_info()->name()) +
                              "\\",
-                         server_};
+                         server_,
+                         scan::IsUsableDatabase};
 };
 
 TEST_F(UpdateWin32Test, EveryStatisticsRequestReachesTheServer) {
@@ -186,8 +189,8 @@ TEST_F(UpdateWin32Test, MissingDatabaseIsFetchedAtStartUp) {
   Publish("pattern.ini", new_database_);
   PublishDescription(Url("/pattern.ini"), Url("/tvac_update.exe"));
 
-  update::StartupState state;
-  update::StartupChecks(env_, windows_, state);
+  agent::StartupState state;
+  agent::StartupChecks(env_, windows_, state);
   EXPECT_EQ(ReadFileBytes(env_.Local("pattern.ini")), new_database_);
   EXPECT_EQ(Stored(Setting::kDatabaseVersion), "1.0.6");
   EXPECT_TRUE(PathExists(env_.Local("updates.ini")));

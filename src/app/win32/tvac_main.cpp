@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "platform/win32/registry_win32.h"
 #include "ui/main_window.h"
 
@@ -23,7 +23,7 @@ bool HandOverToRunningInstance() {
   ShowWindow(running, IsIconic(running) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(running);
   tvac::platform::win32::Win32Registry registry;
-  tvac::app::Settings(registry).WriteFlag(tvac::app::Setting::kTray, false);
+  tvac::base::Settings(registry).WriteFlag(tvac::base::Setting::kTray, false);
   return true;
 }
 

@@ -7,14 +7,14 @@
 #include <atomic>
 
 #include "app/scan_report.h"
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/path.h"
 #include "platform/win32/codepage.h"
 #include "platform/win32/console.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/registry_win32.h"
-#include "remedy/trace_scan.h"
 #include "scan/signature_scan.h"
+#include "scan/trace_scan.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ int main() {
   }
   tvac::scan::RunSignatureScan(database, env);
   display.Stage(false);
-  tvac::remedy::ScanTraces(env);
+  tvac::scan::ScanTraces(env);
   display.Finish();
 
   const std::vector<tvac::scan::ScanItem> rows = results.Snapshot();

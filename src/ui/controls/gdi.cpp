@@ -1,6 +1,6 @@
 #include "ui/controls/gdi.h"
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/win32/codepage.h"
 
 namespace tvac::ui {

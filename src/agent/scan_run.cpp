@@ -1,15 +1,15 @@
-#include "scan/scan_run.h"
+#include "agent/scan_run.h"
 
 #include <cstdio>
 
-#include "remedy/trace_scan.h"
 #include "scan/pattern_database.h"
 #include "scan/signature_scan.h"
+#include "scan/trace_scan.h"
 #include "update/stats.h"
 
-namespace tvac::scan {
+namespace tvac::agent {
 
-using app::Setting;
+using base::Setting;
 
 std::string FormatScanDate(const platform::LocalDate& date) {
   char text[32];
@@ -62,10 +62,10 @@ void RunScan(ScanRunContext& run, ScanRunHost& host) {
   host.StartElapsedTimer();
 
   // The database is read afresh for every run, so a new one counts at once.
-  const PatternDatabase database =
-      PatternDatabase::Load(run.env.files, run.app_dir + "pattern.ini");
-  RunSignatureScan(database, run.env);
-  remedy::ScanTraces(run.env);  // also after a stop: it checks the flag itself
+  const scan::PatternDatabase database =
+      scan::PatternDatabase::Load(run.env.files, run.app_dir + "pattern.ini");
+  scan::RunSignatureScan(database, run.env);
+  scan::ScanTraces(run.env);  // also after a stop: it checks the flag itself
 
   run.model.scanning = false;
   run.model.ClearElapsedText();
@@ -102,4 +102,4 @@ void RunScan(ScanRunContext& run, ScanRunHost& host) {
   }
 }
 
-}  // namespace tvac::scan
+}  // namespace tvac::agent

@@ -1,21 +1,21 @@
-#include "scan/scan_run.h"
+#include "agent/scan_run.h"
 
 #include <gtest/gtest.h>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_files.h"
 #include "fakes/fake_network.h"
 #include "fakes/fake_registry.h"
 #include "fakes/pattern_builder.h"
 
-namespace tvac::scan {
+namespace tvac::agent {
 namespace {
 
-using app::Setting;
+using base::Setting;
 
 // The main window as a scan run sees it: every call is written down in order.
-class RecordingHost : public ScanRunHost, public ScanDisplay {
+class RecordingHost : public ScanRunHost, public scan::ScanDisplay {
  public:
   void ShowScanFace(bool stop) override { calls.push_back(stop ? "face:stop" : "face:scan"); }
   void StartElapsedTimer() override { calls.push_back("timer1"); }
@@ -75,11 +75,11 @@ class ScanRunTest : public ::testing::Test {
   fakes::FakeRegistry registry;
   fakes::FakeNetwork network{files};
   fakes::FakeClock clock;
-  app::Settings settings{registry};
-  ScanResultList results;
-  ui::MainModel model;
+  base::Settings settings{registry};
+  scan::ScanResultList results;
+  agent::MainModel model;
   RecordingHost host;
-  ScanEnvironment env{files, registry, results, host, model.scanning, "tester"};
+  scan::ScanEnvironment env{files, registry, results, host, model.scanning, "tester"};
   ScanRunContext run{model, env, settings, network, clock, "updates.test", app_dir};
 };
 
@@ -214,4 +214,4 @@ TEST_F(ScanRunTest, ToggleStopsARunningScanAndStartsAnIdleOne) {
 }
 
 }  // namespace
-}  // namespace tvac::scan
+}  // namespace tvac::agent

@@ -5,7 +5,7 @@
 
 #include "scan/scan_environment.h"
 
-namespace tvac::remedy {
+namespace tvac::scan {
 
 // One recently-used list of the catalogue. A value name of "0" stands for every
 // value of the key.
@@ -23,9 +23,9 @@ inline constexpr int kTraceEntryCount = 22;
 const std::vector<TraceEntry>& TraceCatalogue();
 
 // Appends a row for every trace the catalogue's lists hold. Reads the registry only.
-void ScanTraces(scan::ScanEnvironment& env);
+void ScanTraces(ScanEnvironment& env);
 
 // One list: opens its key, shows its progress step, and appends its traces.
-void CheckTraceEntry(const TraceEntry& entry, scan::ScanEnvironment& env);
+void CheckTraceEntry(const TraceEntry& entry, ScanEnvironment& env);
 
-}  // namespace tvac::remedy
+}  // namespace tvac::scan

@@ -1,12 +1,12 @@
-#include "remedy/trace_scan.h"
+#include "scan/trace_scan.h"
 
 #include <optional>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/path.h"
-#include "remedy/system_ops.h"
+#include "platform/registry_values.h"
 
-namespace tvac::remedy {
+namespace tvac::scan {
 namespace {
 
 using platform::RootKey;
@@ -54,24 +54,23 @@ std::string MuiPath(std::string_view name) {
 }
 
 void AppendRow(const TraceEntry& entry, std::string text, std::string value_name,
-               scan::ScanEnvironment& env) {
+               ScanEnvironment& env) {
   env.results.AppendTraceHit(std::move(text), std::string(entry.label), std::move(value_name),
                              std::string(entry.root) + "\\" + std::string(entry.key_path),
                              entry.number);
   env.display.RedrawResultLine();
 }
 
-void CheckSingleValue(const TraceEntry& entry, scan::ScanEnvironment& env) {
+void CheckSingleValue(const TraceEntry& entry, ScanEnvironment& env) {
   std::string text;
-  ReadRegistryString(env.registry, RootKey::kCurrentUser, entry.key_path, entry.value_name, "0",
-                     text, kDataBuffer);
+  platform::ReadRegistryString(env.registry, RootKey::kCurrentUser, entry.key_path,
+                               entry.value_name, "0", text, kDataBuffer);
   if (text == "0" || text.empty()) return;
   if (text.find("http://") == std::string::npos) text = platform::FileNameOf(text);
   AppendRow(entry, std::move(text), std::string(entry.value_name), env);
 }
 
-void CheckEveryValue(const TraceEntry& entry, platform::RegistryKey& key,
-                     scan::ScanEnvironment& env) {
+void CheckEveryValue(const TraceEntry& entry, platform::RegistryKey& key, ScanEnvironment& env) {
   const Rule rule = RuleFor(entry.label);
   std::string name;
   for (std::uint32_t index = 0; env.scanning.load(); ++index) {
@@ -140,11 +139,11 @@ const std::vector<TraceEntry>& TraceCatalogue() {
   return catalogue;
 }
 
-void ScanTraces(scan::ScanEnvironment& env) {
+void ScanTraces(ScanEnvironment& env) {
   for (const TraceEntry& entry : TraceCatalogue()) CheckTraceEntry(entry, env);
 }
 
-void CheckTraceEntry(const TraceEntry& entry, scan::ScanEnvironment& env) {
+void CheckTraceEntry(const TraceEntry& entry, ScanEnvironment& env) {
   std::optional<platform::OpenedKey> key;
   if (const std::optional<RootKey> root = TraceRoot(entry.root)) {
     key = env.registry.Open(*root, entry.key_path, platform::KeyAccess::kAll);
@@ -159,4 +158,4 @@ void CheckTraceEntry(const TraceEntry& entry, scan::ScanEnvironment& env) {
   }
 }
 
-}  // namespace tvac::remedy
+}  // namespace tvac::scan

@@ -8,7 +8,7 @@
 
 // Everything the program keeps between runs: string values under the current user's
 // key. Nothing is written in advance; an absent value reads as its default.
-namespace tvac::app {
+namespace tvac::base {
 
 enum class Setting {
   // Software\TalvoAntiVirus\Common
@@ -71,4 +71,4 @@ class Settings {
   platform::Registry& registry_;
 };
 
-}  // namespace tvac::app
+}  // namespace tvac::base

@@ -1,6 +1,6 @@
 // Compiled with -fexec-charset=CP949: the literals below become code page 949 bytes.
 // Include nothing here but what the declarations need.
-#include "app/texts.h"
+#include "base/texts.h"
 
 namespace tvac::texts {
 

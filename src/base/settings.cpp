@@ -1,15 +1,15 @@
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <array>
 #include <cctype>
 
-#include "remedy/system_ops.h"
+#include "platform/registry_values.h"
 
 #ifndef TVAC_DEFAULT_SERVER
 #error "TVAC_DEFAULT_SERVER names the built-in update host; the build defines it"
 #endif
 
-namespace tvac::app {
+namespace tvac::base {
 
 namespace {
 
@@ -67,8 +67,8 @@ std::string_view BuiltInServer() {
 std::optional<std::string> Settings::Find(Setting setting) const {
   const SettingPlace& place = PlaceOf(setting);
   std::string buffer;
-  if (remedy::ReadRegistryString(registry_, platform::RootKey::kCurrentUser, place.key, place.name,
-                                 place.fallback, buffer) != 1) {
+  if (platform::ReadRegistryString(registry_, platform::RootKey::kCurrentUser, place.key,
+                                   place.name, place.fallback, buffer) != 1) {
     return std::nullopt;
   }
   return buffer;
@@ -80,13 +80,13 @@ std::string Settings::Read(Setting setting) const {
 
 void Settings::Write(Setting setting, std::string_view text) {
   const SettingPlace& place = PlaceOf(setting);
-  remedy::WriteRegistryString(registry_, platform::RootKey::kCurrentUser, place.key, place.name,
-                              text);
+  platform::WriteRegistryString(registry_, platform::RootKey::kCurrentUser, place.key, place.name,
+                                text);
 }
 
 void Settings::Remove(Setting setting) {
   const SettingPlace& place = PlaceOf(setting);
-  remedy::DeleteRegistryValue(registry_, platform::RootKey::kCurrentUser, place.key, place.name);
+  platform::DeleteRegistryValue(registry_, platform::RootKey::kCurrentUser, place.key, place.name);
 }
 
 std::string Settings::Server() const {
@@ -95,4 +95,4 @@ std::string Settings::Server() const {
   return std::string(BuiltInServer());
 }
 
-}  // namespace tvac::app
+}  // namespace tvac::base

@@ -1,16 +1,16 @@
-#include "remedy/trace_scan.h"
+#include "scan/trace_scan.h"
 
 #include <gtest/gtest.h>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "fakes/fake_machine.h"
-#include "remedy/system_ops.h"
+#include "platform/registry_values.h"
 
-namespace tvac::remedy {
+namespace tvac::scan {
 namespace {
 
 using platform::RootKey;
-using scan::Column;
+using platform::WriteRegistryString;
 
 constexpr char kRunMru[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 constexpr char kOpenSave[] =
@@ -64,7 +64,7 @@ TEST_F(TraceScanTest, DataRuleKeepsEveryValueWhole) {
   EXPECT_EQ(rows[0][Column::kMisc2], std::string("HKEY_CURRENT_USER\\") + kRunMru);
   EXPECT_EQ(rows[0][Column::kNumber], "3");
   EXPECT_EQ(rows[3][Column::kNumber], "19");
-  const scan::Counters c = m_.results.GetCounters();
+  const Counters c = m_.results.GetCounters();
   EXPECT_EQ(c.search_doc, 3);
   EXPECT_EQ(c.internet, 1);
   EXPECT_EQ(c.trace, 4);
@@ -143,4 +143,4 @@ TEST_F(TraceScanTest, StopEndsTheCurrentKeyButSingleValuesAreStillRead) {
 }
 
 }  // namespace
-}  // namespace tvac::remedy
+}  // namespace tvac::scan

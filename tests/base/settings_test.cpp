@@ -1,10 +1,10 @@
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <gtest/gtest.h>
 
 #include "fakes/fake_registry.h"
 
-namespace tvac::app {
+namespace tvac::base {
 namespace {
 
 using fakes::FakeRegistry;
@@ -144,4 +144,4 @@ TEST_F(SettingsTest, ServerTakesOnlyAPlainHostWithAnOptionalPort) {
 }
 
 }  // namespace
-}  // namespace tvac::app
+}  // namespace tvac::base

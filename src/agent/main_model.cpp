@@ -1,8 +1,8 @@
-#include "ui/main_model.h"
+#include "agent/main_model.h"
 
 #include <cstdio>
 
-namespace tvac::ui {
+namespace tvac::agent {
 
 std::string CutToFieldBuffer(std::string_view text) {
   return std::string(text.substr(0, 259));
@@ -87,4 +87,4 @@ std::string MainModel::ElapsedText() const {
   return elapsed_;
 }
 
-}  // namespace tvac::ui
+}  // namespace tvac::agent

@@ -4,12 +4,12 @@
 #include <mutex>
 #include <string>
 
-#include "app/texts.h"
+#include "base/texts.h"
 
 // The main window's state: what it paints and what its commands consult. Workers
 // write the texts while the user-interface thread paints them; each text is
 // replaced whole under one lock, and the flags are atomic.
-namespace tvac::ui {
+namespace tvac::agent {
 
 // A row's text as a 260-byte buffer holds it: the first 259 bytes.
 std::string CutToFieldBuffer(std::string_view text);
@@ -51,4 +51,4 @@ class MainModel {
   int seconds_ = 1;
 };
 
-}  // namespace tvac::ui
+}  // namespace tvac::agent

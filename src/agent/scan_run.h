@@ -4,14 +4,14 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings.h"
+#include "agent/main_model.h"
+#include "base/settings.h"
 #include "platform/clock.h"
 #include "platform/network.h"
 #include "scan/scan_environment.h"
-#include "ui/main_model.h"
 
 // One scan of the machine, from the scan command to the notice of what was found.
-namespace tvac::scan {
+namespace tvac::agent {
 
 // What a scan run needs from the main window. ToggleScan calls on the user-interface
 // thread; everything else is called by RunScan on the scan worker.
@@ -37,9 +37,9 @@ class ScanRunHost {
 };
 
 struct ScanRunContext {
-  ui::MainModel& model;
-  ScanEnvironment& env;  // its `scanning` is model.scanning
-  app::Settings& settings;
+  MainModel& model;
+  scan::ScanEnvironment& env;  // its `scanning` is model.scanning
+  base::Settings& settings;
   platform::Network& network;
   platform::Clock& clock;
   std::string server;
@@ -68,4 +68,4 @@ void ToggleScan(ScanRunContext& run, ScanRunHost& host);
 // scan command has set `scanning` before the worker starts.
 void RunScan(ScanRunContext& run, ScanRunHost& host);
 
-}  // namespace tvac::scan
+}  // namespace tvac::agent
