@@ -15,7 +15,8 @@ The folders of src/ are layers, each standing only on those below it:
 
 A file may include headers of its own folder and of the layers below it; the
 subsystems do not include one another; below ui/, nothing includes a win32/ header
-unless it is in a win32/ folder itself; the resource ids (res/) are for ui/ and app/.
+unless it is in a win32/ folder itself; the resource ids (res/) are for agent/ and
+above, which name the commands by them.
 Prints one line per include that breaks this, naming the file, the line and the
 include, and exits 1; exits 0 when there is none.
 """
@@ -51,8 +52,8 @@ def check_include(folder, in_win32, target):
         return "name the header by its path from src/"
     head = parts[0]
     if head == RESOURCES:
-        if RANK[folder] < FIRST_WINDOWS_RANK:
-            return "the resource ids are for ui and app only"
+        if RANK[folder] < RANK["agent"]:
+            return "the resource ids are for agent, ui and app only"
         return None
     if head not in RANK:
         return f"{head}/ is not a layer"

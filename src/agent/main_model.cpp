@@ -47,6 +47,11 @@ std::string MainModel::PercentLine() const {
   return std::to_string(percent_) + "%";
 }
 
+std::string MainModel::DbInfo() const {
+  std::lock_guard lock(mutex_);
+  return db_info_;
+}
+
 std::string MainModel::DbLine() const {
   std::lock_guard lock(mutex_);
   return std::string(texts::kDbLineLabel) + db_info_;

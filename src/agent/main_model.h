@@ -17,6 +17,8 @@ std::string CutToFieldBuffer(std::string_view text);
 class MainModel {
  public:
   std::atomic<bool> scanning{false};
+  std::atomic<bool> curing{false};  // a cure works on the list
+  std::atomic<bool> ending{false};  // the program is ending: a cure stops after its row
   std::atomic<bool> online{false};
   std::atomic<bool> run_at_start{false};
   std::atomic<int> current_row{0};
@@ -25,6 +27,8 @@ class MainModel {
   void SetStatus(std::string text);
   void SetPercent(int percent);
   void SetDbInfo(std::string info);
+
+  std::string DbInfo() const;
 
   // The painted lines.
   std::string LastScanLine() const;  // "마지막 검사일 : " + date

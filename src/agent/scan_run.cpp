@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/texts.h"
 #include "scan/pattern_database.h"
 #include "scan/signature_scan.h"
 #include "scan/trace_scan.h"
@@ -39,6 +40,14 @@ void ToggleScan(ScanRunContext& run, ScanRunHost& host) {
   // The run counts as started from here on, so that a second press while the worker
   // is still sending its request stops this run instead of starting another.
   run.model.scanning = true;
+  // A cure marks itself before it looks at `scanning`: one of the two always sees
+  // the other, so the list never has a scan and a cure at once.
+  if (run.model.curing) {
+    run.model.scanning = false;
+    run.settings.Write(Setting::kMessage, texts::kCureRunning);
+    host.ShowMessage();
+    return;
+  }
   if (!host.StartWorker()) {
     run.model.scanning = false;
     host.CancelMainWindow();

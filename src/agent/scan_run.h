@@ -61,7 +61,8 @@ ScanEnding DecideEnding(bool in_tray, std::size_t rows, bool auto_remedy);
 // "검사결과 총 " + rows + "개의 항목이 발견 되었습니다.": the count told at the end.
 std::string FoundMessage(std::size_t rows);
 
-// The scan command: stops a running scan, or starts a new run on a worker.
+// The scan command: stops a running scan, or starts a new run on a worker. While a
+// cure works on the list it says so and starts nothing.
 void ToggleScan(ScanRunContext& run, ScanRunHost& host);
 
 // The worker's whole run: both scans, then the ending that DecideEnding chooses. The

@@ -74,6 +74,23 @@ const std::string_view kUpdateSucceeded = "프로그램 업데이트를 성공�
 const std::string_view kUpdateFailed =
     "업데이트를 완료하지 못하였습니다. 잠시 후 다시 시도하시기 바랍니다.";
 
+const std::string_view kCureScanRunning = "검사가 진행중입니다. 검사 후 치료하시기 바랍니다.";
+const std::string_view kCureRunning =
+    "치료가 진행중입니다. 치료가 끝난 후 다시 시도하시기 바랍니다.";
+const std::string_view kCuring = "검사항목을 치료 중입니다.";
+const std::string_view kCureComplete = "치료를 완료하였습니다.";
+const std::string_view kCuredAll = "선택한 검사 항목을 모두 치료하였습니다.";
+const std::string_view kCureFailedPrefix = "선택한 검사 항목 중 ";
+const std::string_view kCureFailedSuffix = "개를 치료하지 못하였습니다.";
+const std::string_view kStatusAfterCure = "아래 검사 버튼을 눌러주세요.";
+
+const std::string_view kStopItem = "정지하기\tCtrl + S";
+const std::string_view kAboutPrefix = "탈보안티바이러스 3.0 (엔진버전 : ";
+const std::string_view kAboutSuffix = ")";
+// A line feed, then a carriage return: the order the question has always had.
+const std::string_view kExitQuestion =
+    "프로그램 종료시 위협요소로 부터 보호 받을 수 없습니다.\n\r그래도 종료하시겠습니까?";
+
 const std::string_view kScanUsage = "사용법: tvac-scan.exe [--db 경로] [--tsv]";
 const std::string_view kScanNoDatabase = "패턴 데이터베이스를 읽을 수 없어 흔적만 검사합니다: ";
 const std::string_view kScanProgress = "검사 중 ";

@@ -89,6 +89,22 @@ extern const std::string_view kUpdateLatest;     // 현재 탈보안티바이러
 extern const std::string_view kUpdateSucceeded;  // 프로그램 업데이트를 성공적으로 완료하였습니다.
 extern const std::string_view kUpdateFailed;     // 업데이트를 완료하지 못하였습니다. ...
 
+// The cure.
+extern const std::string_view kCureScanRunning;    // 검사가 진행중입니다. 검사 후 치료하시기 바랍니다.
+extern const std::string_view kCureRunning;        // 치료가 진행중입니다. 치료가 끝난 후 ...
+extern const std::string_view kCuring;             // 검사항목을 치료 중입니다.
+extern const std::string_view kCureComplete;       // 치료를 완료하였습니다.
+extern const std::string_view kCuredAll;           // 선택한 검사 항목을 모두 치료하였습니다.
+extern const std::string_view kCureFailedPrefix;   // "선택한 검사 항목 중 " n
+extern const std::string_view kCureFailedSuffix;   // "개를 치료하지 못하였습니다."
+extern const std::string_view kStatusAfterCure;    // 아래 검사 버튼을 눌러주세요.
+
+// Menus, program information and the exit question.
+extern const std::string_view kStopItem;      // "정지하기\tCtrl + S"
+extern const std::string_view kAboutPrefix;   // "탈보안티바이러스 3.0 (엔진버전 : "
+extern const std::string_view kAboutSuffix;   // ")"
+extern const std::string_view kExitQuestion;  // 프로그램 종료시 ... 그래도 종료하시겠습니까?
+
 // The console scanner.
 extern const std::string_view kScanUsage;
 extern const std::string_view kScanNoDatabase;  // followed by the database path

@@ -52,6 +52,9 @@ class Files {
   // symbolic link to a file.
   virtual ErrorCode RemoveFile(std::string_view path) = 0;
 
+  // Takes the read-only attribute off a file, leaving its other attributes.
+  virtual ErrorCode ClearReadOnly(std::string_view path) = 0;
+
   // Puts the file `from` in place of the file `to` in one step, replacing `to` when it
   // exists. On failure `to` is untouched and `from` stays where it was.
   virtual ErrorCode Replace(std::string_view from, std::string_view to) = 0;

@@ -87,6 +87,8 @@ void DeleteTree(platform::Files& files, const std::string& folder) {
     } else if (entry.status.folder) {
       files.RemoveFolder(full);  // the link goes, its target stays
     } else {
+      // A read-only mark keeps nothing from the cure.
+      if (entry.status.read_only) files.ClearReadOnly(full);
       files.RemoveFile(full);
     }
   }

@@ -37,11 +37,11 @@ bool TerminateProcessByPath(platform::Processes& processes, std::string_view pat
 // at once. True when regsvr32 was started.
 bool UnregisterModule(platform::Files& files, platform::Shell& shell, std::string_view path);
 
-// Deletes a folder with everything in it. A junction or symbolic link inside is
-// removed as a link; its target is left alone. Read-only files stay, and so do the
-// folders that hold them. A drive root, the Windows folder, the Program Files
-// folders, the profiles folder, a user's profile folder, and any folder holding one
-// of them are refused without touching anything. True when the folder is gone
+// Deletes a folder with everything in it, read-only files too. A junction or
+// symbolic link inside is removed as a link; its target is left alone. A file that
+// cannot be deleted (one in use) stays, and so do the folders that hold it. A drive root, the
+// Windows folder, the Program Files folders, the profiles folder, a user's profile folder, and any
+// folder holding one of them are refused without touching anything. True when the folder is gone
 // afterwards.
 bool DeleteFolderTree(platform::Files& files, std::string_view path);
 

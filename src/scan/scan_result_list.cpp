@@ -3,13 +3,27 @@
 #include <limits>
 
 #include "base/texts.h"
+#include "platform/text.h"
 
 namespace tvac::scan {
 namespace {
 
-// Counters never wrap: past the largest 32-bit value they stay there.
+// Counters never wrap: past the largest 32-bit value they stay there, and they never
+// go below 0.
 void Raise(std::int32_t& counter) {
   if (counter < std::numeric_limits<std::int32_t>::max()) ++counter;
+}
+void Lower(std::int32_t& counter) {
+  if (counter > 0) --counter;
+}
+
+// The group counter of a trace catalogue number; nullptr for numbers outside 1 to 22.
+std::int32_t* TraceGroup(Counters& counters, int number) {
+  if (number >= 1 && number <= 12) return &counters.search_doc;
+  if (number >= 13 && number <= 18) return &counters.media;
+  if (number == 19) return &counters.internet;
+  if (number >= 20 && number <= 22) return &counters.other;
+  return nullptr;
 }
 
 }  // namespace
@@ -69,15 +83,7 @@ void ScanResultList::AppendTraceHit(std::string name, std::string label, std::st
     std::lock_guard lock(mutex_);
     rows_.push_back(std::move(item));
     Raise(counters_.trace);
-    if (number >= 1 && number <= 12) {
-      Raise(counters_.search_doc);
-    } else if (number >= 13 && number <= 18) {
-      Raise(counters_.media);
-    } else if (number == 19) {
-      Raise(counters_.internet);
-    } else if (number >= 20 && number <= 22) {
-      Raise(counters_.other);
-    }
+    if (std::int32_t* group = TraceGroup(counters_, number)) Raise(*group);
   }
   Changed();
 }
@@ -87,6 +93,47 @@ void ScanResultList::Remove(std::size_t index) {
     std::lock_guard lock(mutex_);
     if (index >= rows_.size()) return;
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
+  }
+  Changed();
+}
+
+void ScanResultList::RemoveCured(std::size_t index) {
+  {
+    std::lock_guard lock(mutex_);
+    if (index >= rows_.size()) return;
+    const ScanItem& row = rows_[index];
+    if (row[Column::kCategory] == kCategoryMalware) {
+      Lower(counters_.malware);
+    } else if (row[Column::kCategory] == kCategoryRegistry) {
+      Lower(counters_.trace);
+      const int number = platform::LeadingNumber(row[Column::kNumber]);
+      if (std::int32_t* group = TraceGroup(counters_, number)) Lower(*group);
+    }
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
+  }
+  Changed();
+}
+
+void ScanResultList::ToggleCheck(std::size_t index) {
+  {
+    std::lock_guard lock(mutex_);
+    if (index >= rows_.size()) return;
+    std::string& state = rows_[index][Column::kCheckState];
+    if (state == kChecked || state.empty()) {
+      state = kUnchecked;
+    } else if (state == kUnchecked) {
+      state = kChecked;
+    } else {
+      return;
+    }
+  }
+  Changed();
+}
+
+void ScanResultList::SetAllCheckStates(std::string_view state) {
+  {
+    std::lock_guard lock(mutex_);
+    for (ScanItem& row : rows_) row[Column::kCheckState] = state;
   }
   Changed();
 }
@@ -109,6 +156,12 @@ std::string ScanResultList::Field(std::size_t index, Column column) const {
   std::lock_guard lock(mutex_);
   if (index >= rows_.size()) return {};
   return rows_[index][column];
+}
+
+std::optional<ScanItem> ScanResultList::Row(std::size_t index) const {
+  std::lock_guard lock(mutex_);
+  if (index >= rows_.size()) return std::nullopt;
+  return rows_[index];
 }
 
 Counters ScanResultList::GetCounters() const {

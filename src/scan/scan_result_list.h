@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,13 +65,22 @@ class ScanResultList {
   // A trace goes to the bottom and counts in the group its catalogue number selects.
   void AppendTraceHit(std::string name, std::string label, std::string value_name,
                       std::string key_path, int number);
-  // Removes one row; counters stay (the cure lowers them itself).
+  // Removes one row; counters stay.
   void Remove(std::size_t index);
+  // Removes a cured row and lowers the counters its adding raised.
+  void RemoveCured(std::size_t index);
   void SetCheckState(std::size_t index, std::string_view state);
+  // A click on a row: "CHECK" or empty becomes "EMPTY", "EMPTY" becomes "CHECK",
+  // any other text stays.
+  void ToggleCheck(std::size_t index);
+  // Every row's mark at once.
+  void SetAllCheckStates(std::string_view state);
 
   std::size_t Count() const;
   // The text of one field; empty beyond the last row.
   std::string Field(std::size_t index, Column column) const;
+  // One row whole; nullopt beyond the last.
+  std::optional<ScanItem> Row(std::size_t index) const;
   Counters GetCounters() const;
   std::vector<ScanItem> Snapshot() const;
 

@@ -72,9 +72,22 @@ ErrorCode FakeFiles::RemoveFile(std::string_view path) {
   const auto node = nodes_.find(Key(path));
   if (node == nodes_.end()) return platform::kFileNotFound;
   if (node->second.status.folder || node->second.status.read_only) return platform::kAccessDenied;
+  if (node->second.locked) return platform::kSharingViolation;
   nodes_.erase(node);
   ++removals_;
   return platform::kOk;
+}
+
+ErrorCode FakeFiles::ClearReadOnly(std::string_view path) {
+  const auto node = nodes_.find(Key(path));
+  if (node == nodes_.end()) return platform::kFileNotFound;
+  node->second.status.read_only = false;
+  return platform::kOk;
+}
+
+void FakeFiles::LockFile(std::string_view path, bool locked) {
+  const auto node = nodes_.find(Key(path));
+  if (node != nodes_.end()) node->second.locked = locked;
 }
 
 ErrorCode FakeFiles::Replace(std::string_view from, std::string_view to) {

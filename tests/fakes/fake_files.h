@@ -18,6 +18,7 @@ class FakeFiles : public platform::Files {
   std::optional<platform::FileStatus> Stat(std::string_view path) override;
   std::optional<std::string> ReadAll(std::string_view path) override;
   platform::ErrorCode RemoveFile(std::string_view path) override;
+  platform::ErrorCode ClearReadOnly(std::string_view path) override;
   platform::ErrorCode Replace(std::string_view from, std::string_view to) override;
   platform::ErrorCode RemoveFolder(std::string_view path) override;
   platform::ErrorCode ListFolder(std::string_view path,
@@ -35,6 +36,9 @@ class FakeFiles : public platform::Files {
   void SetProgramPath(std::string path) { program_path_ = std::move(path); }
   void SetUserName(std::string name) { user_name_ = std::move(name); }
 
+  // A file held open by another program: it cannot be removed until unlocked.
+  void LockFile(std::string_view path, bool locked = true);
+
   // Makes every Replace fail with kAccessDenied, as a file held open by another program.
   void FailReplace(bool fail) { fail_replace_ = fail; }
 
@@ -47,6 +51,7 @@ class FakeFiles : public platform::Files {
     platform::FileStatus status;
     std::string content;
     std::string link_target;  // folder links only (normalized key)
+    bool locked = false;
   };
   std::string Key(std::string_view path) const;  // resolves links on the way
   std::string KeyOfLinkItself(std::string_view path) const;

@@ -167,8 +167,15 @@ TEST_F(DeleteFolderTreeTest, RemovesEverything) {
   EXPECT_TRUE(files.Exists("C:\\Target\\keep.txt"));
 }
 
-TEST_F(DeleteFolderTreeTest, ReadOnlyFileStaysWithTheFoldersAboveIt) {
-  files.AddFile("C:\\Bad\\sub\\locked.sys", "r", /*read_only=*/true);
+TEST_F(DeleteFolderTreeTest, ReadOnlyFilesGo) {
+  files.AddFile("C:\\Bad\\sub\\ro.sys", "r", /*read_only=*/true);
+  EXPECT_TRUE(DeleteFolderTree(files, "C:\\Bad"));
+  EXPECT_FALSE(files.Exists("C:\\Bad"));
+}
+
+TEST_F(DeleteFolderTreeTest, FileInUseStaysWithTheFoldersAboveIt) {
+  files.AddFile("C:\\Bad\\sub\\locked.sys", "r");
+  files.LockFile("C:\\Bad\\sub\\locked.sys");
   EXPECT_FALSE(DeleteFolderTree(files, "C:\\Bad"));
   EXPECT_TRUE(files.Exists("C:\\Bad\\sub\\locked.sys"));
   EXPECT_FALSE(files.Exists("C:\\Bad\\sub\\b.dll"));

@@ -18,7 +18,8 @@ GOOD = {
     "scan/other.h": "",
     "remedy/ops.h": '#include "platform/files.h"\n',
     "update/check.h": '#include "base/texts.h"\n',
-    "agent/run.h": '#include "scan/scan.h"\n#include "remedy/ops.h"\n#include "update/check.h"\n',
+    "agent/run.h": '#include "scan/scan.h"\n#include "remedy/ops.h"\n#include "update/check.h"\n'
+    '#include "res/resource_ids.h"\n',
     "ui/window.cpp": '#include "agent/run.h"\n#include "platform/win32/files_win32.h"\n'
     '#include "res/resource_ids.h"\n#include <windows.h>\n',
     "app/main.cpp": '#include "ui/window.h"\n#include "res/resource_ids.h"\n',
@@ -60,7 +61,7 @@ class CheckLayersTest(unittest.TestCase):
             ("scan/scan.h", '#include "platform/win32/files_win32.h"\n',
              "only win32/ folders, ui and app may include a win32/ header"),
             ("update/check.h", '#include "res/resource_ids.h"\n',
-             "the resource ids are for ui and app only"),
+             "the resource ids are for agent, ui and app only"),
             ("scan/scan.h", '#include "tools/thing.h"\n', "tools/ is not a layer"),
             ("scan/scan.h", '#include "other.h"\n', "name the header by its path from src/"),
             ("tools/thing.cpp", "", "tools/thing.cpp: tools/ is not a layer"),

@@ -81,6 +81,15 @@ ErrorCode Win32Files::RemoveFile(std::string_view path) {
   return DeleteFileW(Widen(path).c_str()) ? kOk : LastError();
 }
 
+ErrorCode Win32Files::ClearReadOnly(std::string_view path) {
+  const std::wstring wide = Widen(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+  if (!(attributes & FILE_ATTRIBUTE_READONLY)) return kOk;
+  return SetFileAttributesW(wide.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) ? kOk
+                                                                                 : LastError();
+}
+
 ErrorCode Win32Files::Replace(std::string_view from, std::string_view to) {
   // One rename within the folder: readers see the old file or the new one, never a
   // half; write-through makes it reach the disk before the call returns.

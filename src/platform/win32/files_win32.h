@@ -9,6 +9,7 @@ class Win32Files : public Files {
   std::optional<FileStatus> Stat(std::string_view path) override;
   std::optional<std::string> ReadAll(std::string_view path) override;
   ErrorCode RemoveFile(std::string_view path) override;
+  ErrorCode ClearReadOnly(std::string_view path) override;
   ErrorCode Replace(std::string_view from, std::string_view to) override;
   ErrorCode RemoveFolder(std::string_view path) override;
   ErrorCode ListFolder(std::string_view path, std::vector<FolderEntry>& entries) override;
