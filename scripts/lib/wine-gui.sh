@@ -92,13 +92,6 @@ gui_start_prefix() {
     echo "wineboot did not create $WINEPREFIX" >&2
     return 1
   }
-  # Wine has no Gulim, the face the program draws with. Without it the font mapper
-  # picks by family, a fixed-pitch face under a Korean locale and a proportional
-  # one under a Western one; a Korean system's Gulim is proportional.
-  local face
-  for face in 굴림 Gulim; do
-    gui_reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d NanumGothic /f || return 1
-  done
 }
 
 # Runs wine's reg with ARGS. A change is tried three times, a second apart, as

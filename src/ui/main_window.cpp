@@ -5,11 +5,9 @@
 
 #include <thread>
 
-#include "agent/startup.h"
-#include "platform/path.h"
 #include "platform/win32/codepage.h"
 #include "res/resource_ids.h"
-#include "scan/pattern_database.h"
+#include "ui/menus.h"
 #include "ui/popup_windows.h"
 #include "ui/skin_window.h"
 
@@ -17,7 +15,6 @@ namespace tvac::ui {
 
 namespace {
 
-using base::Setting;
 using platform::win32::Widen;
 namespace layout = main_layout;
 
@@ -38,22 +35,6 @@ constexpr UINT kHour = 3'600'000;
 constexpr COLORREF kGrey = RGB(153, 153, 153);
 constexpr COLORREF kDark = RGB(51, 51, 51);
 
-// Name, location and kind, then the five columns that only curing reads. The
-// location column leaves room for the list's border and vertical scroll bar, so
-// that the three visible columns never need a horizontal one.
-constexpr int kColumnWidths[scan::kColumnCount] = {168, 216, 122, 0, 0, 0, 0, 0};
-
-// The start-up sequence reaches the window only to start a scan.
-class StartupWindows : public agent::StartupHost {
- public:
-  StartupWindows(agent::ScanRunContext& run, MainWindow& window) : run_(run), window_(window) {}
-  void StartScan() override { agent::ToggleScan(run_, window_); }
-
- private:
-  agent::ScanRunContext& run_;
-  MainWindow& window_;
-};
-
 RECT ToRect(const Rect& r) {
   return {r.left, r.top, r.right, r.bottom};
 }
@@ -65,10 +46,7 @@ void MoveTo(HWND control, const Rect& r) {
 }  // namespace
 
 MainWindow::MainWindow()
-    : app_dir_(std::string(platform::ParentPath(files_.ProgramPath())) + "\\"),
-      server_(settings_.Server()),
-      scan_env_{files_, registry_, results_, *this, model_.scanning, files_.UserName()},
-      run_{model_, scan_env_, settings_, network_, clock_, server_, app_dir_} {}
+    : agent_({files_, registry_, processes_, shell_, network_, clock_}, *this) {}
 
 void MainWindow::Run() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -89,18 +67,8 @@ void MainWindow::Run() {
 
 bool MainWindow::PreTranslate(const MSG& message) {
   if (message.message != WM_KEYDOWN) return false;
-  switch (message.wParam) {
-    case VK_RETURN:
-    case VK_ESCAPE:
-      return true;  // the window has no default or cancel button
-    case 'S':
-      if (GetKeyState(VK_CONTROL) < 0) {
-        agent::ToggleScan(run_, *this);
-        return true;
-      }
-      break;
-  }
-  return false;
+  // Every key of the window, wherever the focus is, before the dialog sees it.
+  return agent_.Key(static_cast<int>(message.wParam), GetAsyncKeyState(VK_CONTROL) < 0);
 }
 
 INT_PTR CALLBACK MainWindow::DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -131,6 +99,12 @@ INT_PTR MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_LBUTTONDOWN:
       OnLeftButtonDown(ClientPoint(lparam));
       return TRUE;
+    case WM_RBUTTONDOWN:
+      agent_.Command(IDC_MENU);
+      return FALSE;  // the dialog's own handling follows
+    case WM_HELP:
+      agent_.Command(ID_ABOUT);
+      return TRUE;
     case WM_SETCURSOR: {
       POINT p;
       GetCursorPos(&p);
@@ -148,18 +122,15 @@ INT_PTR MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return TRUE;
     }
     case WM_COMMAND:
-      switch (LOWORD(wparam)) {
-        case IDC_SCAN:
-          agent::ToggleScan(run_, *this);
-          return TRUE;
-        case IDCANCEL:
-          // Escape never gets here; this is the close command or a second instance.
-          DestroyWindow(window_);
-          return TRUE;
+      if (LOWORD(wparam) == IDCANCEL) {
+        // Escape never gets here; this is the close or exit command.
+        DestroyWindow(window_);
+      } else if (HIWORD(wparam) == 0 || HIWORD(wparam) == BN_CLICKED) {
+        agent_.Command(LOWORD(wparam));
       }
-      return FALSE;
+      return TRUE;
     case WM_NOTIFY: {
-      const LRESULT result = OnNotify(*reinterpret_cast<NMHDR*>(lparam));
+      const LRESULT result = result_list_.OnNotify(*reinterpret_cast<NMHDR*>(lparam), agent_);
       SetWindowLongPtrW(window_, DWLP_MSGRESULT, result);
       return TRUE;
     }
@@ -173,10 +144,11 @@ INT_PTR MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnDestroy();
       return TRUE;
     case kMsgTrayIcon:
-      OnTrayIcon(lparam);
+      agent_.TrayIcon(static_cast<unsigned>(wparam), static_cast<unsigned>(lparam));
+      SetWindowLongPtrW(window_, DWLP_MSGRESULT, 0);
       return TRUE;
     case kMsgRowsChanged:
-      OnRowsChanged();
+      result_list_.RowsChanged(agent_.results().Count());
       return TRUE;
     case kMsgStartTimer:
       SetTimer(window_, wparam, static_cast<UINT>(lparam), nullptr);
@@ -186,6 +158,10 @@ INT_PTR MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       scan_button_.SetBitmaps(face, face, face);
       return TRUE;
     }
+  }
+  if (message == taskbar_created_ && taskbar_created_ != 0) {
+    AddTrayIcon();  // Explorer started again with an empty notification area
+    return TRUE;
   }
   return FALSE;
 }
@@ -213,61 +189,31 @@ void MainWindow::OnInitDialog() {
   MoveTo(scan_button_.window(), layout::kScanButton);
   cure_button_.SetBounds(layout::kCureButton);
   MoveTo(cure_button_.window(), layout::kCureButton);
-  list_ = GetDlgItem(window_, IDC_RESULT_LIST);
-  MoveTo(list_, layout::kResultList);
-  SetUpResultList();
+  HWND list = GetDlgItem(window_, IDC_RESULT_LIST);
+  MoveTo(list, layout::kResultList);
+  result_list_.Attach(list);
+  agent_.results().SetListener([this] { PostMessageW(window_, kMsgRowsChanged, 0, 0); });
 
   // Tray icon and title.
+  taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
+  AddTrayIcon();
+  SetWindowLongPtrW(window_, GWL_STYLE,
+                    GetWindowLongPtrW(window_, GWL_STYLE) | WS_SYSMENU | WS_MINIMIZEBOX);
+  SetWindowTextW(window_, kTitle);
+  PlaceInWorkAreaCentre(window_, layout::kWindow);
+  agent_.Start();
+}
+
+void MainWindow::AddTrayIcon() {
   NOTIFYICONDATAW tray{};
   tray.cbSize = sizeof tray;
   tray.hWnd = window_;
-  tray.uID = IDI_APP;
+  tray.uID = agent::kTrayIconId;
   tray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   tray.uCallbackMessage = kMsgTrayIcon;
   tray.hIcon = icon_;
   wcsncpy(tray.szTip, Widen(texts::kTrayTip).c_str(), ARRAYSIZE(tray.szTip) - 1);
   Shell_NotifyIconW(NIM_ADD, &tray);
-  SetWindowLongPtrW(window_, GWL_STYLE,
-                    GetWindowLongPtrW(window_, GWL_STYLE) | WS_SYSMENU | WS_MINIMIZEBOX);
-  SetWindowTextW(window_, kTitle);
-  PlaceInWorkAreaCentre(window_, layout::kWindow);
-  model_.online = network_.Online();
-
-  // What the program does at every start.
-  update::UpdateEnv update_env{files_,    network_, clock_,  shell_,
-                               settings_, app_dir_, server_, scan::IsUsableDatabase};
-  StartupWindows startup_windows(run_, *this);
-  agent::StartupState state;
-  agent::RunStartup(update_env, startup_windows, model_.online, state);
-  model_.SetLastScan(state.last_scan);
-  model_.SetDbInfo(state.db_info);
-  model_.run_at_start = state.run_at_start;
-}
-
-void MainWindow::SetUpResultList() {
-  row_images_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 2);
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  for (const int id : {IDI_ROW_CHECKED, IDI_ROW_UNCHECKED, IDI_ROW_THIRD}) {
-    HICON row_icon = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-    ImageList_ReplaceIcon(row_images_, -1, row_icon);
-    DestroyIcon(row_icon);
-  }
-  // The dialog's own font has no Hangul where "굴림" is missing; the rows use the
-  // skin's face, which does.
-  list_font_ = CreateSkinFont();
-  SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(list_font_.get()), FALSE);
-  ListView_SetImageList(list_, row_images_, LVSIL_SMALL);
-  ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
-  ListView_SetCallbackMask(list_, LVIS_FOCUSED);
-  for (int i = 0; i < static_cast<int>(scan::kColumnCount); ++i) {
-    LVCOLUMNW column{};
-    column.mask = LVCF_WIDTH | LVCF_SUBITEM;
-    column.cx = kColumnWidths[i];
-    column.iSubItem = i;
-    ListView_InsertColumn(list_, i, &column);
-  }
-  results_.SetListener([this] { PostMessageW(window_, kMsgRowsChanged, 0, 0); });
 }
 
 void MainWindow::Paint(HDC dc) {
@@ -277,12 +223,13 @@ void MainWindow::Paint(HDC dc) {
   Blit(memory.get(), 0, 0, size.width(), size.height(), background_.get());
   Font font = CreateSkinFont();
   memory.Select(font.get());
-  DrawSkinText(memory.get(), model_.LastScanLine(), ToRect(layout::kLastScanLine), kGrey);
-  DrawSkinText(memory.get(), model_.StatusLine(), ToRect(layout::kStatusLine), kDark);
-  DrawSkinText(memory.get(), model_.PercentLine(), ToRect(layout::kPercent), kGrey);
-  DrawSkinText(memory.get(), scan::ResultLine(results_.GetCounters()), ToRect(layout::kResultLine),
-               kDark);
-  DrawSkinText(memory.get(), model_.DbLine(), ToRect(layout::kDbLine), kGrey);
+  const agent::MainModel& model = agent_.model();
+  DrawSkinText(memory.get(), model.LastScanLine(), ToRect(layout::kLastScanLine), kGrey);
+  DrawSkinText(memory.get(), model.StatusLine(), ToRect(layout::kStatusLine), kDark);
+  DrawSkinText(memory.get(), model.PercentLine(), ToRect(layout::kPercent), kGrey);
+  DrawSkinText(memory.get(), scan::ResultLine(agent_.results().GetCounters()),
+               ToRect(layout::kResultLine), kDark);
+  DrawSkinText(memory.get(), model.DbLine(), ToRect(layout::kDbLine), kGrey);
   BitBlt(dc, 0, 0, size.width(), size.height(), memory.get(), 0, 0, SRCCOPY);
 }
 
@@ -301,9 +248,7 @@ void MainWindow::PaintIcon() {
 void MainWindow::OnLeftButtonDown(POINT point) {
   switch (HitTestMain(point.x, point.y)) {
     case MainSpot::kHide:
-      ShowWindow(window_, SW_HIDE);
-      settings_.WriteFlag(Setting::kTray, true);
-      if (settings_.IsOn(Setting::kAgent)) SetTimer(window_, kHourlyScanTimer, kHour, nullptr);
+      agent_.HiddenThroughSpot();
       break;
     case MainSpot::kMinimise:
       ShowWindow(window_, SW_MINIMIZE);
@@ -317,73 +262,33 @@ void MainWindow::OnLeftButtonDown(POINT point) {
 void MainWindow::OnTimer(UINT_PTR id) {
   switch (id) {
     case kElapsedTimer:
-      if (!model_.OnElapsedTick()) KillTimer(window_, kElapsedTimer);
+      if (!agent_.model().OnElapsedTick()) KillTimer(window_, kElapsedTimer);
       break;
     case kHourlyScanTimer:
-      agent::ToggleScan(run_, *this);
+      agent_.Command(ID_SCAN);
       break;
     case kPopupTimer:
       // The notifier popup arrives with the tray commands; until then the message
       // window tells what the background scan found.
       KillTimer(window_, kPopupTimer);
-      std::thread([this] { ShowMessageWindow(settings_); }).detach();
+      std::thread([this] { ShowMessageWindow(agent_.settings()); }).detach();
       break;
     case kDbInfoTimer:
       KillTimer(window_, kDbInfoTimer);
-      model_.SetDbInfo(scan::PatternDatabase::Load(files_, app_dir_ + "pattern.ini").DbInfo());
+      agent_.ReloadDbInfo();
       Repaint(layout::kDbLine);
       break;
   }
 }
 
-void MainWindow::ShowFromTray() {
-  ShowWindow(window_, SW_SHOWNORMAL);
-  SetForegroundWindow(window_);
-  BringWindowToTop(window_);
-  settings_.WriteFlag(Setting::kTray, false);
-  KillTimer(window_, kHourlyScanTimer);
-}
-
-void MainWindow::OnTrayIcon(LPARAM event) {
-  if (event == WM_LBUTTONDOWN) ShowFromTray();
-}
-
-LRESULT MainWindow::OnNotify(NMHDR& header) {
-  if (header.hwndFrom != list_) return 0;
-  switch (header.code) {
-    case LVN_GETDISPINFOW: {
-      LVITEMW& item = reinterpret_cast<NMLVDISPINFOW&>(header).item;
-      const auto row = static_cast<std::size_t>(item.iItem);
-      if (item.mask & LVIF_TEXT && item.cchTextMax > 0) {
-        const std::wstring text =
-            Widen(results_.Field(row, static_cast<scan::Column>(item.iSubItem)));
-        lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
-      }
-      if (item.mask & LVIF_IMAGE) {
-        item.iImage = results_.Field(row, scan::Column::kCheckState) == scan::kUnchecked ? 1 : 0;
-      }
-      return 0;
-    }
-    case NM_CUSTOMDRAW:
-      return SkinListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
-  }
-  return 0;
-}
-
-void MainWindow::OnRowsChanged() {
-  ListView_SetItemCountEx(list_, static_cast<int>(results_.Count()), LVSICF_NOSCROLL);
-  InvalidateRect(list_, nullptr, FALSE);
-}
-
 void MainWindow::OnDestroy() {
-  model_.scanning = false;
-  settings_.WriteFlag(Setting::kTray, false);
+  agent_.End();
   NOTIFYICONDATAW tray{};
   tray.cbSize = sizeof tray;
   tray.hWnd = window_;
-  tray.uID = IDI_APP;
+  tray.uID = agent::kTrayIconId;
   Shell_NotifyIconW(NIM_DELETE, &tray);
-  results_.SetListener(nullptr);
+  agent_.results().SetListener(nullptr);
   PostQuitMessage(0);
 }
 
@@ -418,7 +323,7 @@ void MainWindow::PlayWave(std::string_view path) {
 }
 
 void MainWindow::ShowMessage() {
-  ShowMessageWindow(settings_);
+  ShowMessageWindow(agent_.settings());
 }
 
 void MainWindow::StartPopupTimer() {
@@ -426,36 +331,87 @@ void MainWindow::StartPopupTimer() {
 }
 
 void MainWindow::StartRemedy() {
-  // Until the cure run is part of the program, automatic cure ends like a scan
-  // without it: the rows stay checked in the list and the count is told.
-  settings_.Write(Setting::kMessage, agent::FoundMessage(results_.Count()));
-  ShowMessageWindow(settings_);
+  agent_.StartRemedy();
 }
 
-bool MainWindow::StartWorker() {
+bool MainWindow::StartThread(void (agent::Agent::*body)()) {
   try {
-    std::thread([this] { agent::RunScan(run_, *this); }).detach();
+    std::thread([this, body] { (agent_.*body)(); }).detach();
     return true;
   } catch (const std::system_error&) {
     return false;
   }
 }
 
+bool MainWindow::StartWorker() {
+  return StartThread(&agent::Agent::RunScanWorker);
+}
+
+bool MainWindow::StartCureWorker() {
+  return StartThread(&agent::Agent::RunCureWorker);
+}
+
 void MainWindow::CancelMainWindow() {
   PostMessageW(window_, WM_COMMAND, IDCANCEL, 0);
 }
 
+void MainWindow::OpenUpdateDialog() {
+  // The update dialog is not part of the program yet: the offer stays pending in
+  // the settings for the next check.
+}
+
 void MainWindow::SetPercent(int percent) {
-  model_.SetPercent(percent);
+  agent_.model().SetPercent(percent);
   progress_.SetPercent(percent);
   Repaint(layout::kPercent);
 }
 
 void MainWindow::SetStatusText(std::string text) {
-  model_.SetStatus(std::move(text));
+  agent_.model().SetStatus(std::move(text));
   Repaint(layout::kStatusLine);
 }
 
 void MainWindow::SetWindowsDir(std::string) {}
+
+void MainWindow::ShowMainWindow(Show how) {
+  switch (how) {
+    case Show::kShow:
+      ShowWindow(window_, SW_SHOW);
+      break;
+    case Show::kHide:
+      ShowWindow(window_, SW_HIDE);
+      break;
+    case Show::kFromTray:
+      ShowWindow(window_, SW_SHOWNORMAL);
+      BringWindowToTop(window_);
+      SetForegroundWindow(window_);
+      break;
+  }
+}
+
+void MainWindow::StartHourlyScan() {
+  SetTimer(window_, kHourlyScanTimer, kHour, nullptr);
+}
+
+void MainWindow::StopHourlyScan() {
+  KillTimer(window_, kHourlyScanTimer);
+}
+
+void MainWindow::PopUpMenu(agent::MenuKind kind, const std::vector<agent::MenuItemState>& items) {
+  TrackMenu(window_, kind == agent::MenuKind::kMain ? IDR_MAIN_MENU : IDR_LIST_MENU, items);
+}
+
+void MainWindow::ShowDetails(std::string_view name, std::string_view location,
+                             std::string_view kind) {
+  ShowDetailDialog({std::string(name), std::string(location), std::string(kind)});
+}
+
+bool MainWindow::AskYesNo(std::string_view question) {
+  return MessageBoxW(window_, Widen(question).c_str(), kTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void MainWindow::OpenSettings() {
+  // The settings dialog is not part of the program yet.
+}
 
 }  // namespace tvac::ui

@@ -4,29 +4,28 @@
 
 #include <commctrl.h>
 
-#include "agent/main_model.h"
-#include "agent/scan_run.h"
-#include "base/settings.h"
+#include "agent/agent.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/network_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/registry_win32.h"
-#include "scan/scan_result_list.h"
 #include "ui/controls/rins_button.h"
+#include "ui/result_list_view.h"
 
 namespace tvac::ui {
 
-// The program's main window: a captionless skinned dialog that paints the model's
-// lines, carries the scan button and the result list, and hides into the tray.
-// Workers reach it only through thread-safe calls: the model under its lock,
-// InvalidateRect, and posted messages for everything that needs the window's thread.
-class MainWindow : public agent::ScanRunHost, public scan::ScanDisplay {
+// The program's main window: a captionless skinned dialog that paints the agent's
+// lines, carries the buttons and the result list, hides into the tray, and hands
+// every message that means a command to the agent. Workers reach it only through
+// thread-safe calls: the model under its lock, InvalidateRect, and posted messages
+// for everything that needs the window's thread.
+class MainWindow : public agent::AgentHost {
  public:
   MainWindow();
   // Creates the window, runs its message loop until it is destroyed, and returns.
   void Run();
 
-  // agent::ScanRunHost
+  // agent::ScanRunHost and agent::CureRunHost
   void ShowScanFace(bool stop) override;
   void StartElapsedTimer() override;
   void RepaintLastScan() override;
@@ -37,7 +36,11 @@ class MainWindow : public agent::ScanRunHost, public scan::ScanDisplay {
   void StartPopupTimer() override;
   void StartRemedy() override;
   bool StartWorker() override;
+  bool StartCureWorker() override;
   void CancelMainWindow() override;
+
+  // update::UpdateCheckUi
+  void OpenUpdateDialog() override;
 
   // scan::ScanDisplay
   void SetPercent(int percent) override;
@@ -45,42 +48,43 @@ class MainWindow : public agent::ScanRunHost, public scan::ScanDisplay {
   void SetWindowsDir(std::string folder) override;
   void RedrawResultLine() override { RepaintResultLine(); }
 
+  // agent::AgentHost
+  void ShowMainWindow(Show how) override;
+  void StartHourlyScan() override;
+  void StopHourlyScan() override;
+  void PopUpMenu(agent::MenuKind kind, const std::vector<agent::MenuItemState>& items) override;
+  void ShowDetails(std::string_view name, std::string_view location,
+                   std::string_view kind) override;
+  bool AskYesNo(std::string_view question) override;
+  void OpenSettings() override;
+
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   bool PreTranslate(const MSG& message);
   void OnInitDialog();
-  void SetUpResultList();
+  void AddTrayIcon();
   void Paint(HDC dc);
   void PaintIcon();  // while minimised
   void OnLeftButtonDown(POINT point);
   void OnTimer(UINT_PTR id);
-  void OnTrayIcon(LPARAM event);
-  LRESULT OnNotify(NMHDR& header);
-  void OnRowsChanged();
   void OnDestroy();
   void Repaint(const Rect& area);
-  void ShowFromTray();
+  bool StartThread(void (agent::Agent::*body)());
 
   platform::win32::Win32Files files_;
   platform::win32::Win32Registry registry_;
+  platform::win32::Win32Processes processes_;
   platform::win32::Win32Network network_;
   platform::win32::Win32Clock clock_;
   platform::win32::Win32Shell shell_;
-  base::Settings settings_{registry_};
-  scan::ScanResultList results_;
-  agent::MainModel model_;
-  std::string app_dir_;
-  std::string server_;
-  scan::ScanEnvironment scan_env_;
-  agent::ScanRunContext run_;
+  agent::Agent agent_;
 
   HWND window_ = nullptr;
-  HWND list_ = nullptr;
   HICON icon_ = nullptr;
+  UINT taskbar_created_ = 0;  // Explorer's message when it starts again
   Bitmap background_;
-  Font list_font_;
-  HIMAGELIST row_images_ = nullptr;
+  ResultListView result_list_;
   CRinsButton menu_button_, scan_button_, cure_button_;
   SkinStatic progress_;
 };

@@ -72,11 +72,13 @@ inline void Blit(HDC target, int x, int y, int width, int height, HBITMAP bitmap
   BitBlt(target, x, y, width, height, source.get(), 0, 0, SRCCOPY);
 }
 
-// The face every skinned text is drawn in: "굴림", 12 pixels, weight 500.
+// The face every skinned text is drawn in: "굴림", 12 pixels, weight 500. A system
+// without it gets one of its own Hangul faces (ChooseSkinFace), chosen once.
 Font CreateSkinFont();
 
 // Draws code page 949 `text` into `rect` (left, top, one line unless it holds a line
-// break), transparent, in `colour`, with the font selected in `dc`.
+// break), transparent, in `colour`, with the font selected in `dc`. A line wider
+// than the rectangle is drawn in a narrower cut of that font, so none is clipped.
 void DrawSkinText(HDC dc, std::string_view text, const RECT& rect, COLORREF colour);
 
 }  // namespace tvac::ui
