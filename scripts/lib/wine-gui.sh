@@ -92,6 +92,14 @@ gui_start_prefix() {
     echo "wineboot did not create $WINEPREFIX" >&2
     return 1
   }
+  # Windows links its interface faces to a Korean one for Hangul on every system
+  # (FontLink\SystemLink); a Western wine prefix has no such link, and its menus and
+  # message boxes would show boxes where Windows shows Hangul.
+  local face
+  for face in Tahoma 'Microsoft Sans Serif' 'MS Shell Dlg' 'MS Shell Dlg 2'; do
+    gui_reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d 'NanumGothic.ttf,NanumGothic' /f || return 1
+  done
 }
 
 # Runs wine's reg with ARGS. A change is tried three times, a second apart, as
@@ -196,7 +204,9 @@ gui_geometry() {
 gui_click() {
   local id=$1 cx=$2 cy=$3
   gui_geometry "$id" || return 1
-  timeout 10 xdotool mousemove --sync $((X + cx)) $((Y + cy)) click 1
+  # Not --sync: it waits for a motion event, which never comes when the pointer is
+  # there already.
+  timeout 10 xdotool mousemove $((X + cx)) $((Y + cy)) sleep 0.2 click 1
 }
 
 # Makes window ID wine's foreground window and sends it the keys KEYS.

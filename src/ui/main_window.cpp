@@ -1,13 +1,10 @@
 #include "ui/main_window.h"
 
-#include <mmsystem.h>
-#include <shellapi.h>
-
 #include <thread>
 
 #include "platform/win32/codepage.h"
 #include "res/resource_ids.h"
-#include "ui/menus.h"
+#include "ui/main_window_ids.h"
 #include "ui/popup_windows.h"
 #include "ui/skin_window.h"
 
@@ -15,22 +12,9 @@ namespace tvac::ui {
 
 namespace {
 
+using namespace main_window;
 using platform::win32::Widen;
 namespace layout = main_layout;
-
-constexpr wchar_t kTitle[] = L"Talvo AntiVirus";
-constexpr UINT kMsgTrayIcon = 28000;
-constexpr UINT kMsgRowsChanged = WM_APP + 1;
-constexpr UINT kMsgStartTimer = WM_APP + 2;  // wparam: the timer, lparam: its period
-constexpr UINT kMsgScanFace = WM_APP + 3;    // wparam: 1 for the stop face
-
-enum Timer : UINT_PTR {
-  kElapsedTimer = 1,
-  kHourlyScanTimer = 2,
-  kPopupTimer = 3,
-  kDbInfoTimer = 4,
-};
-constexpr UINT kHour = 3'600'000;
 
 constexpr COLORREF kGrey = RGB(153, 153, 153);
 constexpr COLORREF kDark = RGB(51, 51, 51);
@@ -67,8 +51,9 @@ void MainWindow::Run() {
 
 bool MainWindow::PreTranslate(const MSG& message) {
   if (message.message != WM_KEYDOWN) return false;
-  // Every key of the window, wherever the focus is, before the dialog sees it.
-  return agent_.Key(static_cast<int>(message.wParam), GetAsyncKeyState(VK_CONTROL) < 0);
+  // Every key of the window, wherever the focus is, before the dialog sees it. Ctrl
+  // as it was when the key came: a quick Ctrl+S may have let go of Ctrl by now.
+  return agent_.Key(static_cast<int>(message.wParam), GetKeyState(VK_CONTROL) < 0);
 }
 
 INT_PTR CALLBACK MainWindow::DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -159,11 +144,7 @@ INT_PTR MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return TRUE;
     }
   }
-  if (message == taskbar_created_ && taskbar_created_ != 0) {
-    AddTrayIcon();  // Explorer started again with an empty notification area
-    return TRUE;
-  }
-  return FALSE;
+  return tray_icon_.OnMessage(message) ? TRUE : FALSE;
 }
 
 void MainWindow::OnInitDialog() {
@@ -195,25 +176,12 @@ void MainWindow::OnInitDialog() {
   agent_.results().SetListener([this] { PostMessageW(window_, kMsgRowsChanged, 0, 0); });
 
   // Tray icon and title.
-  taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
-  AddTrayIcon();
+  tray_icon_.Add(window_, icon_, kMsgTrayIcon, texts::kTrayTip);
   SetWindowLongPtrW(window_, GWL_STYLE,
                     GetWindowLongPtrW(window_, GWL_STYLE) | WS_SYSMENU | WS_MINIMIZEBOX);
   SetWindowTextW(window_, kTitle);
   PlaceInWorkAreaCentre(window_, layout::kWindow);
   agent_.Start();
-}
-
-void MainWindow::AddTrayIcon() {
-  NOTIFYICONDATAW tray{};
-  tray.cbSize = sizeof tray;
-  tray.hWnd = window_;
-  tray.uID = agent::kTrayIconId;
-  tray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  tray.uCallbackMessage = kMsgTrayIcon;
-  tray.hIcon = icon_;
-  wcsncpy(tray.szTip, Widen(texts::kTrayTip).c_str(), ARRAYSIZE(tray.szTip) - 1);
-  Shell_NotifyIconW(NIM_ADD, &tray);
 }
 
 void MainWindow::Paint(HDC dc) {
@@ -283,11 +251,7 @@ void MainWindow::OnTimer(UINT_PTR id) {
 
 void MainWindow::OnDestroy() {
   agent_.End();
-  NOTIFYICONDATAW tray{};
-  tray.cbSize = sizeof tray;
-  tray.hWnd = window_;
-  tray.uID = agent::kTrayIconId;
-  Shell_NotifyIconW(NIM_DELETE, &tray);
+  tray_icon_.Remove();
   agent_.results().SetListener(nullptr);
   PostQuitMessage(0);
 }
@@ -295,123 +259,6 @@ void MainWindow::OnDestroy() {
 void MainWindow::Repaint(const Rect& area) {
   const RECT r = ToRect(area);
   InvalidateRect(window_, &r, TRUE);
-}
-
-// Called by the scan worker.
-
-void MainWindow::ShowScanFace(bool stop) {
-  // The faces belong to the window's thread, which may be drawing the old one.
-  PostMessageW(window_, kMsgScanFace, stop ? 1 : 0, 0);
-}
-
-void MainWindow::StartElapsedTimer() {
-  PostMessageW(window_, kMsgStartTimer, kElapsedTimer, 1000);
-}
-
-void MainWindow::RepaintLastScan() {
-  Repaint(layout::kLastScanLine);
-}
-void MainWindow::RepaintStatus() {
-  Repaint(layout::kStatusLine);
-}
-void MainWindow::RepaintResultLine() {
-  Repaint(layout::kResultLine);
-}
-
-void MainWindow::PlayWave(std::string_view path) {
-  PlaySoundW(Widen(path).c_str(), nullptr, SND_ASYNC | SND_FILENAME);
-}
-
-void MainWindow::ShowMessage() {
-  ShowMessageWindow(agent_.settings());
-}
-
-void MainWindow::StartPopupTimer() {
-  PostMessageW(window_, kMsgStartTimer, kPopupTimer, 1000);
-}
-
-void MainWindow::StartRemedy() {
-  agent_.StartRemedy();
-}
-
-bool MainWindow::StartThread(void (agent::Agent::*body)()) {
-  try {
-    std::thread([this, body] { (agent_.*body)(); }).detach();
-    return true;
-  } catch (const std::system_error&) {
-    return false;
-  }
-}
-
-bool MainWindow::StartWorker() {
-  return StartThread(&agent::Agent::RunScanWorker);
-}
-
-bool MainWindow::StartCureWorker() {
-  return StartThread(&agent::Agent::RunCureWorker);
-}
-
-void MainWindow::CancelMainWindow() {
-  PostMessageW(window_, WM_COMMAND, IDCANCEL, 0);
-}
-
-void MainWindow::OpenUpdateDialog() {
-  // The update dialog is not part of the program yet: the offer stays pending in
-  // the settings for the next check.
-}
-
-void MainWindow::SetPercent(int percent) {
-  agent_.model().SetPercent(percent);
-  progress_.SetPercent(percent);
-  Repaint(layout::kPercent);
-}
-
-void MainWindow::SetStatusText(std::string text) {
-  agent_.model().SetStatus(std::move(text));
-  Repaint(layout::kStatusLine);
-}
-
-void MainWindow::SetWindowsDir(std::string) {}
-
-void MainWindow::ShowMainWindow(Show how) {
-  switch (how) {
-    case Show::kShow:
-      ShowWindow(window_, SW_SHOW);
-      break;
-    case Show::kHide:
-      ShowWindow(window_, SW_HIDE);
-      break;
-    case Show::kFromTray:
-      ShowWindow(window_, SW_SHOWNORMAL);
-      BringWindowToTop(window_);
-      SetForegroundWindow(window_);
-      break;
-  }
-}
-
-void MainWindow::StartHourlyScan() {
-  SetTimer(window_, kHourlyScanTimer, kHour, nullptr);
-}
-
-void MainWindow::StopHourlyScan() {
-  KillTimer(window_, kHourlyScanTimer);
-}
-
-void MainWindow::PopUpMenu(agent::MenuKind kind, const std::vector<agent::MenuItemState>& items) {
-  TrackMenu(window_, kind == agent::MenuKind::kMain ? IDR_MAIN_MENU : IDR_LIST_MENU, items);
-}
-
-void MainWindow::ShowDetails(std::string_view name, std::string_view location,
-                             std::string_view kind) {
-  ShowDetailDialog({std::string(name), std::string(location), std::string(kind)});
-}
-
-bool MainWindow::AskYesNo(std::string_view question) {
-  return MessageBoxW(window_, Widen(question).c_str(), kTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
-
-void MainWindow::OpenSettings() {
-  // The settings dialog is not part of the program yet.
 }
 
 }  // namespace tvac::ui

@@ -11,6 +11,7 @@
 #include "platform/win32/registry_win32.h"
 #include "ui/controls/rins_button.h"
 #include "ui/result_list_view.h"
+#include "ui/tray_icon.h"
 
 namespace tvac::ui {
 
@@ -63,7 +64,6 @@ class MainWindow : public agent::AgentHost {
   INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   bool PreTranslate(const MSG& message);
   void OnInitDialog();
-  void AddTrayIcon();
   void Paint(HDC dc);
   void PaintIcon();  // while minimised
   void OnLeftButtonDown(POINT point);
@@ -82,9 +82,9 @@ class MainWindow : public agent::AgentHost {
 
   HWND window_ = nullptr;
   HICON icon_ = nullptr;
-  UINT taskbar_created_ = 0;  // Explorer's message when it starts again
   Bitmap background_;
   ResultListView result_list_;
+  TrayIcon tray_icon_;
   CRinsButton menu_button_, scan_button_, cure_button_;
   SkinStatic progress_;
 };

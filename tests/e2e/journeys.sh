@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # What a user does with tvac.exe, done for real under wine on a private Xvfb with
-# xdotool: start it, scan, hide it and start it again, close it with Alt+F4.
+# xdotool: start it, scan, hide it and start it again, the tray icon and its menu,
+# the result list's menu, a cure, Ctrl+S, the exit question, and Alt+F4.
 # Each journey prints PASS or FAIL with the reason; screenshots and logs go to
 # OUT_DIR. The exit status is not 0 when any journey failed. LOCALE is the
 # system's locale, and so wine's ANSI code page: C.UTF-8 (1252) unless given, or
@@ -57,6 +58,26 @@ gui_reset_settings
 "$gui_repo/scripts/plant-demo.sh" "$WINEPREFIX"
 gui_install_program "$build"
 
+# What the cure must take and what it must leave. The planted program is a real
+# one, so that the cure has a process to end; a copy of it elsewhere shares its
+# name. The advertising folder holds a read-only file, a folder, and a link to a
+# folder outside. (Not a link to a file: Wine 8 shows one to Win32 as a plain file
+# and deletes its target when asked to delete it.)
+drive_c="$WINEPREFIX/drive_c"
+helper="$build/tests/win32/tvac_test_sleeper.exe"
+[ -f "$helper" ] || { echo "$helper is missing: build tvac_test_sleeper" >&2; exit 1; }
+cp "$helper" "$drive_c/tvac-demo/악성그룹/update.exe"
+mkdir -p "$drive_c/tvac-elsewhere" "$drive_c/tvac-keep"
+cp "$helper" "$drive_c/tvac-elsewhere/update.exe"
+printf 'keep me' >"$drive_c/tvac-keep/target.txt"
+printf 'not named by any row' >"$drive_c/tvac-demo/악성그룹/readme.txt"
+printf 'read-only' >"$drive_c/tvac-demo/광고/locked.txt"
+chmod a-w "$drive_c/tvac-demo/광고/locked.txt"
+mkdir -p "$drive_c/tvac-demo/광고/sub"
+printf 'inside' >"$drive_c/tvac-demo/광고/sub/inner.txt"
+ln -s ../../tvac-keep "$drive_c/tvac-demo/광고/link"
+gui_reg add 'HKCU\Software\TvacDemo\Run' /v Keep /d 'not named by any row' /f
+
 # What the console scanner finds on the same machine is what the window must report.
 scan_status=0
 (cd "$WINEPREFIX/drive_c/Program Files/Talvo" &&
@@ -112,6 +133,56 @@ shoot_rows_after_scan() {
 main_window=""
 main_pid=""
 empty_list_colours=""
+
+# A window of the program's other than the main and the message window: an open
+# menu or question.
+other_window() {
+  local id
+  for id in $(xdotool search --onlyvisible --class '^tvac\.exe$' 2>/dev/null); do
+    [ "$id" = "$main_window" ] && continue
+    xwininfo -id "$id" 2>/dev/null | grep -q -- "-geometry 400x200+" && continue
+    echo "$id"
+  done | head -n 1
+}
+other_window_shown() { [ -n "$(other_window)" ]; }
+other_window_gone() { [ -z "$(other_window)" ]; }
+
+# Clicks BUTTON at the screen point X, Y (as gui_click, without --sync).
+click_screen() {
+  timeout 10 xdotool mousemove "$1" "$2" sleep 0.2 click "$3"
+}
+
+# Right-clicks the client point CX, CY of window ID.
+right_click() {
+  gui_geometry "$1" || return 1
+  click_screen $((X + $2)) $((Y + $3)) 3
+}
+
+# Clicks the item of the open menu that is NTH from its bottom (1: the last), the
+# menu's items being HEIGHT pixels high.
+click_menu_item_from_bottom() {
+  local menu=$1 nth=$2
+  gui_geometry "$menu" || return 1
+  click_screen $((X + 30)) $((Y + HEIGHT - 3 - (nth - 1) * menu_item_height - menu_item_height / 2)) 1
+}
+menu_item_height=0
+
+reg_has() {
+  if [ $# -eq 2 ]; then
+    timeout 60 "$wine" reg query "$1" /v "$2" </dev/null >/dev/null 2>&1
+  else
+    timeout 60 "$wine" reg query "$1" </dev/null >/dev/null 2>&1
+  fi
+}
+
+# Closes the message window with its confirm button and waits until it is gone.
+confirm_message() {
+  local message_window
+  message_window=$(gui_message_window)
+  [ -n "$message_window" ] || fail "no message window to confirm" || return 1
+  gui_click "$message_window" "${gui_message_confirm[@]}" || return 1
+  gui_wait_until 10 "the message window closes" gui_message_gone
+}
 
 journey_start() {
   gui_launch
@@ -202,6 +273,178 @@ journey_exit() {
   gui_wait_until 10 "the tray icon goes" tray_icon_gone
 }
 
+journey_tray() {
+  local tray
+  tray=$(xdotool search --onlyvisible --name '^Wine System Tray$' | head -n 1)
+  [ -n "$tray" ] || fail "no tray window" || return 1
+  gui_click "$main_window" "${gui_hide_spot[@]}" || return 1
+  gui_wait_until 10 "the main window hides" gui_main_window_gone || return 1
+  gui_geometry "$tray" || return 1
+  # The tray window lines its icons up from the left; the program's is the only one.
+  click_screen $((X + 10)) $((Y + HEIGHT / 2)) 1
+  gui_wait_until 10 "a left click on the tray icon shows the window" gui_main_window_shown ||
+    return 1
+  gui_wait_until 10 "Tray reads False" gui_setting_is Tray False || return 1
+
+  # The icon's right button gives the main menu; its second item, 숨기기, hides.
+  gui_geometry "$tray" || return 1
+  click_screen $((X + 10)) $((Y + HEIGHT / 2)) 3
+  gui_wait_until 10 "the main menu opens from the tray icon" other_window_shown || return 1
+  local menu
+  menu=$(other_window)
+  import -window root "$out/menu-main.png"
+  gui_geometry "$menu" || return 1
+  # Twelve items and six separators, a separator about half an item high.
+  menu_item_height=$(((HEIGHT - 6) / 15))
+  click_screen $((X + 30)) $((Y + 3 + menu_item_height + menu_item_height / 2)) 1
+  gui_wait_until 10 "숨기기 hides the window" gui_main_window_gone || return 1
+  gui_geometry "$tray" || return 1
+  click_screen $((X + 10)) $((Y + HEIGHT / 2)) 1
+  gui_wait_until 10 "the tray icon shows the window again" gui_main_window_shown
+}
+
+journey_list_menu() {
+  right_click "$main_window" 200 215 || return 1
+  gui_wait_until 10 "the result list's menu opens" other_window_shown || return 1
+  import -window root "$out/menu-list.png"
+  local menu
+  menu=$(other_window)
+  gui_geometry "$menu" || return 1
+  menu_item_height=$(((HEIGHT - 6) / 7))  # six items and two separators
+  # 전체해제 is the last item: every row unchecked, a cure takes nothing.
+  click_menu_item_from_bottom "$menu" 1 || return 1
+  gui_wait_until 10 "the menu closes" other_window_gone || return 1
+  gui_wait_until 5 "the list repaints" sleep 0.5
+  gui_shot "$main_window" "$out/list-deselected.png" || return 1
+  gui_click "$main_window" 508 378 || return 1
+  gui_wait_until 30 "the cure's message shows" gui_message_shown || return 1
+  expect_eq "Message after curing no row" "$(gui_setting Message)" \
+    "선택한 검사 항목을 모두 치료하였습니다." || return 1
+  confirm_message || return 1
+  [ -d "$drive_c/tvac-demo/광고" ] && [ -f "$drive_c/tvac-demo/악성그룹/update.exe" ] &&
+    reg_has 'HKCU\Software\TvacDemo\Adware' ||
+    fail "a cure with every row unchecked removed something" || return 1
+
+  # 전체선택, the item above it, checks every row again.
+  right_click "$main_window" 200 215 || return 1
+  gui_wait_until 10 "the result list's menu opens again" other_window_shown || return 1
+  click_menu_item_from_bottom "$(other_window)" 2 || return 1
+  gui_wait_until 10 "the menu closes" other_window_gone || return 1
+  gui_wait_until 5 "the list repaints" sleep 0.5
+  gui_shot "$main_window" "$out/list-selected.png"
+}
+
+journey_cure() {
+  # Two copies of one program: the one the row names, and one elsewhere.
+  (cd "$drive_c/tvac-demo" && exec "$wine" 'C:\tvac-demo\악성그룹\update.exe' </dev/null >/dev/null 2>&1) &
+  local named=$!
+  (cd "$drive_c" && exec "$wine" 'C:\tvac-elsewhere\update.exe' </dev/null >/dev/null 2>&1) &
+  local elsewhere=$!
+  gui_started_pids+=("$named" "$elsewhere")
+  sleep 2
+  kill -0 "$named" 2>/dev/null && kill -0 "$elsewhere" 2>/dev/null ||
+    fail "the helper programs did not start" || return 1
+
+  # The first row, the library in the Windows folder, is unticked by a click.
+  gui_click "$main_window" 200 215 || return 1
+  gui_wait_until 5 "the list repaints" sleep 0.5
+  gui_shot "$main_window" "$out/cure-before.png" || return 1
+  gui_click "$main_window" 508 378 || return 1
+  gui_wait_until 60 "the cure's message shows" gui_message_shown || return 1
+  gui_shot "$main_window" "$out/cure-message.png" || return 1
+  # Windows removes the link inside the advertising folder as a link; Wine 8 cannot
+  # remove a link to a folder through any Win32 call. So here that folder stays,
+  # holding only the link, and the cure says that one item was not cured.
+  expect_eq "Message after the cure" "$(gui_setting Message)" \
+    "선택한 검사 항목 중 1개를 치료하지 못하였습니다." || return 1
+  confirm_message || return 1
+  gui_wait_until 5 "the list repaints" sleep 0.5
+  gui_shot "$main_window" "$out/cure-done.png" || return 1
+
+  local gone
+  for gone in "tvac-demo/광고/locked.txt" "tvac-demo/광고/sub" "tvac-demo/악성그룹/update.exe"; do
+    [ ! -e "$drive_c/$gone" ] || fail "C:\\$gone is still there after the cure" || return 1
+  done
+  local key
+  for key in 'HKCU\Software\TvacDemo\Adware'; do
+    ! reg_has "$key" || fail "$key is still there after the cure" || return 1
+  done
+  ! reg_has 'HKCU\Software\TvacDemo\Run' Updater || fail "the Updater value stayed" || return 1
+  ! reg_has 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\RunMRU' MRUList ||
+    fail "the RunMRU trace stayed" || return 1
+  ! reg_has 'HKCU\Software\Microsoft\Internet Explorer\TypedURLs' url1 ||
+    fail "the typed address stayed" || return 1
+  gui_wait_until 10 "the program running from the cured file ends" gui_process_gone "$named" ||
+    return 1
+
+  # Untouched: the unticked row, what the link pointed at, the folder and value
+  # beside the cured ones, the program of the same name elsewhere.
+  [ -f "$drive_c/windows/tvac-demo-hook.dll" ] || fail "the unticked row's file went" || return 1
+  [ "$(cat "$drive_c/tvac-keep/target.txt")" = "keep me" ] ||
+    fail "the link's target was touched" || return 1
+  [ -f "$drive_c/tvac-demo/악성그룹/readme.txt" ] || fail "the file beside the cured one went" ||
+    return 1
+  reg_has 'HKCU\Software\TvacDemo\Run' Keep || fail "the value beside the cured one went" ||
+    return 1
+  kill -0 "$elsewhere" 2>/dev/null || fail "the program of the same name elsewhere was ended" ||
+    return 1
+  kill "$elsewhere" 2>/dev/null || true
+  [ -L "$drive_c/tvac-demo/광고/link" ] || fail "the link in the advertising folder went" || return 1
+  list_shows_rows "$out/cure-done.png" || fail "the rows left uncured are not in the list" ||
+    return 1
+}
+
+journey_ctrl_s() {
+  # A database large enough for a scan to be stopped half-way: the demonstration's
+  # entries come after sixty thousand that find nothing.
+  local database="$drive_c/Program Files/Talvo/pattern.ini"
+  cp "$database" "$out/pattern.ini.sample"
+  python3 - "$out/pattern.ini.sample" "$database" <<'PY'
+import base64, re, sys
+sample = open(sys.argv[1], "rb").read().decode("cp949")
+entries = re.findall(r"\[DeziRiv\d+\]\r\n(.*?)(?=\r\n\r\n|\r\n\[|$)", sample, re.S)
+lines = ["[TotalCount]", "Count=%d" % (60000 + len(entries)), "", "[DBINFO]", "Info=x", ""]
+rule = lambda i: base64.b64encode(("C:\\tvac-none\\%d.exe#default#" % i).encode("cp949") + "파일".encode("cp949")).decode()
+for i in range(1, 60001):
+    lines += ["[DeziRiv%d]" % i, "Name=eA==", "Info=eA==", "FileCount=2", "RegCount=0",
+              "File1=" + rule(i), "File2=" + rule(-i), ""]
+for j, body in enumerate(entries, start=60001):
+    lines += ["[DeziRiv%d]" % j] + body.split("\r\n") + [""]
+open(sys.argv[2], "wb").write("\r\n".join(lines).encode("cp949"))
+PY
+  gui_key "$main_window" ctrl+s || return 1
+  sleep 1
+  gui_key "$main_window" ctrl+s || return 1
+  gui_wait_until 60 "the message shows after the stopped scan" gui_message_shown || return 1
+  expect_eq "Message after a stopped scan" "$(gui_setting Message)" \
+    "검사결과 악성코드가 발견되지 않았습니다." || return 1
+  confirm_message || return 1
+  cp "$out/pattern.ini.sample" "$database"
+
+  gui_key "$main_window" ctrl+s || return 1
+  gui_wait_until 60 "the message shows after a whole scan" gui_message_shown || return 1
+  local message
+  message=$(gui_setting Message)
+  [[ "$message" == "검사결과 총 "*"개의 항목이 발견 되었습니다." ]] ||
+    fail "Message after a whole scan: got '$message'" || return 1
+  confirm_message
+}
+
+journey_exit_question() {
+  gui_click "$main_window" 41 59 || return 1  # the menu button
+  gui_wait_until 10 "the main menu opens from its button" other_window_shown || return 1
+  click_menu_item_from_bottom "$(other_window)" 1 || return 1  # 종료
+  gui_wait_until 10 "the exit question shows" other_window_shown || return 1
+  local question
+  question=$(other_window)
+  import -window root "$out/exit-question.png"
+  gui_key "$question" n || return 1
+  gui_wait_until 10 "No closes the question" other_window_gone || return 1
+  sleep 1
+  kill -0 "$main_pid" 2>/dev/null || fail "No ended the program" || return 1
+  gui_main_window_shown || fail "the main window went with the question"
+}
+
 # --- the journeys ---------------------------------------------------------------
 
 failed=()
@@ -224,6 +467,11 @@ run_journey() {
 run_journey start
 run_journey scan
 run_journey second-launch
+run_journey tray
+run_journey list-menu
+run_journey cure
+run_journey ctrl-s
+run_journey exit-question
 run_journey exit
 
 echo "journeys took $((SECONDS - started)) s; screenshots in $out"

@@ -68,7 +68,7 @@ TEST_F(Win32FilesTest, StatReadAndListWithKoreanNames) {
   EXPECT_TRUE(remedy::DeleteFolderTree(files_, root));
 }
 
-TEST_F(Win32FilesTest, FolderTreeWithAReadOnlyFileKeepsThatFileAndItsFolders) {
+TEST_F(Win32FilesTest, FolderTreeGoesWithItsReadOnlyFiles) {
   const std::string root = ScratchFolder("tree");
   for (const char* sub : {"\\sub", "\\sub\\deep", "\\other"}) {
     CreateDirectoryW(Widen(root + sub).c_str(), nullptr);
@@ -77,13 +77,26 @@ TEST_F(Win32FilesTest, FolderTreeWithAReadOnlyFileKeepsThatFileAndItsFolders) {
   WriteFileBytes(root + "\\other\\b.dll", "b");
   WriteFileBytes(root + "\\sub\\deep\\locked.sys", "c");
   SetFileAttributesW(Widen(root + "\\sub\\deep\\locked.sys").c_str(), FILE_ATTRIBUTE_READONLY);
+  ASSERT_TRUE(files_.Stat(root + "\\sub\\deep\\locked.sys")->read_only);
+
+  EXPECT_TRUE(remedy::DeleteFolderTree(files_, root));
+  EXPECT_FALSE(PathExists(root));
+}
+
+TEST_F(Win32FilesTest, FileInUseKeepsItsFolders) {
+  const std::string root = ScratchFolder("busy");
+  CreateDirectoryW(Widen(root + "\\sub").c_str(), nullptr);
+  WriteFileBytes(root + "\\a.exe", "a");
+  WriteFileBytes(root + "\\sub\\open.log", "c");
+  HANDLE open = CreateFileW(Widen(root + "\\sub\\open.log").c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(open, INVALID_HANDLE_VALUE);
 
   EXPECT_FALSE(remedy::DeleteFolderTree(files_, root));
-  EXPECT_TRUE(PathExists(root + "\\sub\\deep\\locked.sys"));
+  EXPECT_TRUE(PathExists(root + "\\sub\\open.log"));
   EXPECT_FALSE(PathExists(root + "\\a.exe"));
-  EXPECT_FALSE(PathExists(root + "\\other"));
 
-  SetFileAttributesW(Widen(root + "\\sub\\deep\\locked.sys").c_str(), FILE_ATTRIBUTE_NORMAL);
+  CloseHandle(open);
   EXPECT_TRUE(remedy::DeleteFolderTree(files_, root));
   EXPECT_FALSE(PathExists(root));
 }
