@@ -578,6 +578,41 @@ def face_update():
     return c
 
 
+def face_notifier():
+    c = popup_face(400, 300, "탈보안티바이러스")
+    heading(c, 30, 66, "검사 결과 알림")
+    c.fill(30, 80, 370, 81, RULE)
+    warning_glyph(c, 31, 110, 42)
+    footer(c, 231)
+    c.paste(button(75, 26, "결과보기", "primary", FOOTER), 123, 243)
+    c.paste(button(75, 26, "취소", "plain", FOOTER), 203, 243)
+    return c
+
+
+# The settings dialog's check boxes, top to bottom, with their labels; the
+# program puts a 13 x 13 system check box on each spot.
+SETTINGS_BOXES = {
+    "box1": (71, 67, 84, 80),
+    "box2": (71, 96, 84, 109),
+    "box3": (71, 125, 84, 138),
+    "box4": (71, 153, 84, 166),
+    "box5": (71, 182, 84, 195),
+}
+SETTINGS_LABELS = ["윈도우 시작시 자동 실행 사용", "실시간 감시 사용하기",
+                   "프로그램 자동 업데이트", "프로그램 시작시 자동검사 하기",
+                   "검사후 자동치료 하기"]
+
+
+def face_settings():
+    c = popup_face(400, 300, "환경설정")
+    for (l, t, r, b), label in zip(SETTINGS_BOXES.values(), SETTINGS_LABELS):
+        c.text_middle(r + 8, (t + b) / 2, label, 12, TEXT)
+    footer(c, 231)
+    c.paste(button(75, 26, "설정", "primary", FOOTER), 123, 243)
+    c.paste(button(75, 26, "취소", "plain", FOOTER), 203, 243)
+    return c
+
+
 BITMAPS = {
     # file: (drawing, areas the program writes into, painted marks)
     "main.bmp": (face_main, MAIN_CLEAR, MAIN_MARKS),
@@ -594,6 +629,9 @@ BITMAPS = {
                    {"close": CLOSE_MARK}),
     "update.bmp": (face_update, {"percent": (350, 115, 450, 128)},
                    {"close": CLOSE_MARK}),
+    "notifier.bmp": (face_notifier, {"text": (92, 110, 372, 200)},
+                     {"close": CLOSE_MARK}),
+    "settings.bmp": (face_settings, SETTINGS_BOXES, {"close": CLOSE_MARK}),
 }
 
 

@@ -5,7 +5,10 @@
 
 /* Dialog templates */
 #define IDD_MAIN 102
+#define IDD_SETTINGS 141
 #define IDD_MESSAGE 145
+#define IDD_NOTIFIER 150
+#define IDD_UPDATE 153
 #define IDD_DETAIL 154
 
 /* Menus */
@@ -26,7 +29,9 @@
 #define IDB_BAR_FILL 136
 #define IDB_STOP 137
 #define IDB_MENU 139
+#define IDB_SETTINGS 142
 #define IDB_MESSAGE 146
+#define IDB_NOTIFIER 151
 #define IDB_UPDATE 152
 #define IDB_DETAIL 155
 
@@ -36,6 +41,13 @@
 #define IDC_CURE 1002
 #define IDC_PROGRESS 1003
 #define IDC_MENU 1004
+
+/* Check boxes of the settings dialog */
+#define IDC_RUN_AT_START_BOX 1005
+#define IDC_AUTO_SCAN_BOX 1006
+#define IDC_AUTO_UPDATE_BOX 1008
+#define IDC_AGENT_BOX 1009
+#define IDC_AUTO_REMEDY_BOX 1010
 
 /* Menu commands */
 #define ID_OPEN 32771

@@ -159,10 +159,13 @@ gui_launch() {
 # The value NAME of the program's settings, as UTF-8 (empty when absent). reg query
 # prints through the console code page, which has no Hangul here; an exported
 # file is UTF-16.
-gui_setting() {
-  local name=$1 file
+gui_setting() { gui_reg_value "$gui_settings_key" "$1"; }
+
+# The value NAME under the key KEY, as UTF-8 (empty when absent).
+gui_reg_value() {
+  local key=$1 name=$2 file
   file=$(mktemp "${TMPDIR:-/tmp}/tvac-settings.XXXXXX")
-  if timeout 60 "$wine" reg export "$gui_settings_key" "Z:${file//\//\\}" /y </dev/null >/dev/null 2>&1; then
+  if timeout 60 "$wine" reg export "$key" "Z:${file//\//\\}" /y </dev/null >/dev/null 2>&1; then
     iconv -f UTF-16 -t UTF-8 "$file" | tr -d '\r' |
       sed -n "s/^\"$name\"=\"\\(.*\\)\"\$/\\1/p" | sed 's/\\"/"/g; s/\\\\/\\/g'
   fi
@@ -183,7 +186,7 @@ gui_main_window_gone() { [ -z "$(gui_main_window)" ]; }
 gui_windows_sized() {
   local size=$1 id
   for id in $(xdotool search --onlyvisible --class '^tvac\.exe$' 2>/dev/null); do
-    xwininfo -id "$id" 2>/dev/null | grep -q -- "-geometry ${size}+" && echo "$id"
+    xwininfo -id "$id" 2>/dev/null | grep -Eq -- "-geometry ${size}[+-]" && echo "$id"
   done
 }
 

@@ -25,6 +25,22 @@ class StartupScan : public StartupHost {
 
 }  // namespace
 
+// The update check offers an update through the window, but never a second dialog
+// while a download runs.
+class Agent::UpdateOffer : public update::UpdateCheckUi {
+ public:
+  UpdateOffer(MainModel& model, AgentHost& host) : model_(model), host_(host) {}
+  void OpenUpdateDialog() override {
+    if (!model_.updating) host_.OpenUpdateDialog();
+  }
+  void ShowMessage() override { static_cast<CureRunHost&>(host_).ShowMessage(); }
+  void PlayWave(std::string_view path) override { static_cast<ScanRunHost&>(host_).PlayWave(path); }
+
+ private:
+  MainModel& model_;
+  AgentHost& host_;
+};
+
 KeyCommand CommandForKey(int virtual_key, bool ctrl) {
   switch (virtual_key) {
     case kKeyReturn:
@@ -94,8 +110,9 @@ void Agent::Start() {
   model_.online = system_.network.Online();
   update::UpdateEnv env = UpdateEnvironment();
   StartupScan startup_scan(scan_run_, host_);
+  UpdateOffer offer(model_, host_);
   StartupState state;
-  RunStartup(env, startup_scan, model_.online, state);
+  RunStartup(env, startup_scan, offer, model_.online, state);
   model_.SetLastScan(state.last_scan);
   model_.SetDbInfo(state.db_info);
   model_.run_at_start = state.run_at_start;
@@ -182,8 +199,12 @@ void Agent::ToggleRunAtStart() {
     return;
   }
   model_.run_at_start = true;
+  settings_.Write(Setting::kRunAtStart, RunValue());
+}
+
+std::string Agent::RunValue() const {
   // Quoted, so that a folder with spaces cannot start another program.
-  settings_.Write(Setting::kRunAtStart, "\"" + app_dir_ + "tvac.exe\"");
+  return "\"" + app_dir_ + "tvac.exe\"";
 }
 
 void Agent::CheckForUpdatesNow() {
@@ -191,7 +212,8 @@ void Agent::CheckForUpdatesNow() {
   if (!model_.online) return;
   update::StatsPing(system_.network, update::StatsUrl(server_, update::StatsEvent::kUpdateExe));
   update::UpdateEnv env = UpdateEnvironment();
-  update::CheckForUpdates(env, host_, true);
+  UpdateOffer offer(model_, host_);
+  update::CheckForUpdates(env, offer, true);
 }
 
 void Agent::ShowDetails() {
@@ -253,6 +275,69 @@ void Agent::RunScanWorker() {
 
 void Agent::RunCureWorker() {
   RunRemedy(cure_run_, host_);
+}
+
+std::vector<std::string> Agent::NotifierLines() {
+  const scan::Counters counters = results_.GetCounters();
+  const std::string unit(texts::kNotifierUnit);
+  return {settings_.Read(Setting::kMessage),
+          std::string(texts::kNotifierMalware) + std::to_string(counters.malware) + unit,
+          std::string(texts::kNotifierTrace) + std::to_string(counters.trace) + unit};
+}
+
+void Agent::NotifierOpened(bool online) {
+  if (online) {
+    update::StatsPing(system_.network, update::StatsUrl(server_, update::StatsEvent::kAgentRun));
+  }
+}
+
+void Agent::NotifierView(bool online) {
+  // Only the window: `Tray` and the hourly scans stay as they are.
+  host_.ShowMainWindow(Show::kShow);
+  if (online) {
+    update::StatsPing(system_.network, update::StatsUrl(server_, update::StatsEvent::kAgentOk));
+  }
+}
+
+SettingsForm Agent::LoadSettingsForm() {
+  // A Run value of another program counts: the box says the agent starts with
+  // Windows, and confirming puts this program's path there.
+  return {.run_at_start = settings_.Read(Setting::kRunAtStart) != "0",
+          .agent = settings_.IsOn(Setting::kAgent),
+          .auto_update = settings_.IsOn(Setting::kAutoUpdate),
+          .auto_scan = settings_.IsOn(Setting::kAutoScan),
+          .auto_remedy = settings_.IsOn(Setting::kAutoRemedy)};
+}
+
+void Agent::SaveSettingsForm(const SettingsForm& form) {
+  if (form.run_at_start) {
+    settings_.Write(Setting::kRunAtStart, RunValue());
+  } else {
+    settings_.Remove(Setting::kRunAtStart);
+  }
+  model_.run_at_start = form.run_at_start;
+  settings_.WriteFlag(Setting::kAgent, form.agent);
+  settings_.WriteFlag(Setting::kAutoUpdate, form.auto_update);
+  settings_.WriteFlag(Setting::kAutoScan, form.auto_scan);
+  settings_.WriteFlag(Setting::kAutoRemedy, form.auto_remedy);
+  ShowNotice(texts::kSettingsSaved);
+}
+
+bool Agent::BeginUpdate(bool online) {
+  return online && !model_.updating.exchange(true);
+}
+
+void Agent::RunUpdateWorker(update::UpdateDialogPort& port) {
+  update::UpdateEnv env = UpdateEnvironment();
+  update::RunUpdate(env, port);
+  model_.updating = false;
+}
+
+void Agent::CancelUpdate(bool online) {
+  if (online) {
+    update::StatsPing(system_.network,
+                      update::StatsUrl(server_, update::StatsEvent::kUpdateCancel));
+  }
 }
 
 void Agent::ReloadDbInfo() {

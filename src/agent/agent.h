@@ -13,6 +13,7 @@
 #include "scan/scan_environment.h"
 #include "scan/scan_result_list.h"
 #include "update/update_check.h"
+#include "update/update_worker.h"
 
 // The agent behind the main window: its state, and every command the user gives it
 // through the buttons, the menus, the keys, the tray icon and the result list.
@@ -53,6 +54,16 @@ class AgentHost : public ScanRunHost,
   // A yes/no question with the program's title; true for yes.
   virtual bool AskYesNo(std::string_view question) = 0;
   virtual void OpenSettings() = 0;
+};
+
+// The settings dialog's five boxes.
+struct SettingsForm {
+  bool run_at_start = false;  // the Run value is there and is not "0"
+  bool agent = false;         // background scans while hidden
+  bool auto_update = false;
+  bool auto_scan = false;
+  bool auto_remedy = false;
+  bool operator==(const SettingsForm&) const = default;
 };
 
 // What the agent reaches the system through.
@@ -124,10 +135,30 @@ class Agent {
 
   void ReloadDbInfo();
 
+  // The notifier popup: its three lines, and what its opening and its view button
+  // do. `online` is the popup's own flag, taken when it opened.
+  std::vector<std::string> NotifierLines();
+  void NotifierOpened(bool online);
+  void NotifierView(bool online);
+
+  // The settings dialog: the boxes as the settings have them, and the confirm
+  // button, which writes all five and says so.
+  SettingsForm LoadSettingsForm();
+  void SaveSettingsForm(const SettingsForm& form);
+
+  // The update dialog. BeginUpdate is its start: true when a download may begin,
+  // which it may only while the dialog's own flag says online and no other runs.
+  bool BeginUpdate(bool online);
+  // The download worker's body, after BeginUpdate.
+  void RunUpdateWorker(update::UpdateDialogPort& port);
+  void CancelUpdate(bool online);
+
  private:
+  class UpdateOffer;
   void ShowNotice(std::string_view text);
   void ShowFromTray(AgentHost::Show how);
   void ToggleRunAtStart();
+  std::string RunValue() const;  // the Run value that starts this program
   void CheckForUpdatesNow();
   void ShowDetails();
   update::UpdateEnv UpdateEnvironment();

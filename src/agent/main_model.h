@@ -17,8 +17,9 @@ std::string CutToFieldBuffer(std::string_view text);
 class MainModel {
  public:
   std::atomic<bool> scanning{false};
-  std::atomic<bool> curing{false};  // a cure works on the list
-  std::atomic<bool> ending{false};  // the program is ending: a cure stops after its row
+  std::atomic<bool> curing{false};    // a cure works on the list
+  std::atomic<bool> ending{false};    // the program is ending: a cure stops after its row
+  std::atomic<bool> updating{false};  // an update download is under way
   std::atomic<bool> online{false};
   std::atomic<bool> run_at_start{false};
   std::atomic<int> current_row{0};

@@ -18,8 +18,10 @@ void StartupChecks(update::UpdateEnv& env, StartupHost& host, StartupState& stat
   if (env.settings.IsOn(Setting::kAutoScan)) host.StartScan();
 }
 
-void RunStartup(update::UpdateEnv& env, StartupHost& host, bool online, StartupState& state) {
+void RunStartup(update::UpdateEnv& env, StartupHost& host, update::UpdateCheckUi& ui, bool online,
+                StartupState& state) {
   StartupChecks(env, host, state);
+  update::CheckForUpdates(env, ui, false);
   if (!online) return;
   update::StatsPing(env.network, update::StatsUrl(env.server, update::StatsEvent::kRunExe));
   update::DailyPing(env, update::StatsUrl(env.server, update::StatsEvent::kUpdateRun));

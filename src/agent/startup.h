@@ -27,7 +27,9 @@ struct StartupState {
 void StartupChecks(update::UpdateEnv& env, StartupHost& host, StartupState& state);
 
 // Everything the program does once its main window is set up: the start-up checks,
-// then, when the machine was online at start, the start report and the daily one.
-void RunStartup(update::UpdateEnv& env, StartupHost& host, bool online, StartupState& state);
+// the quiet update check (which offers a pending update through `ui`), then, when
+// the machine was online at start, the start report and the daily one.
+void RunStartup(update::UpdateEnv& env, StartupHost& host, update::UpdateCheckUi& ui, bool online,
+                StartupState& state);
 
 }  // namespace tvac::agent

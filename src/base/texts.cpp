@@ -91,6 +91,12 @@ const std::string_view kAboutSuffix = ")";
 const std::string_view kExitQuestion =
     "프로그램 종료시 위협요소로 부터 보호 받을 수 없습니다.\n\r그래도 종료하시겠습니까?";
 
+const std::string_view kNotifierMalware = "발견된 악성코드 : ";
+const std::string_view kNotifierTrace = "불필요 레지스트리 : ";
+const std::string_view kNotifierUnit = "개";
+
+const std::string_view kSettingsSaved = "탈보안티바이러스 환경설정을 완료 하였습니다.";
+
 const std::string_view kScanUsage = "사용법: tvac-scan.exe [--db 경로] [--tsv]";
 const std::string_view kScanNoDatabase = "패턴 데이터베이스를 읽을 수 없어 흔적만 검사합니다: ";
 const std::string_view kScanProgress = "검사 중 ";

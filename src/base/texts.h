@@ -105,6 +105,14 @@ extern const std::string_view kAboutPrefix;   // "탈보안티바이러스 3.0 (
 extern const std::string_view kAboutSuffix;   // ")"
 extern const std::string_view kExitQuestion;  // 프로그램 종료시 ... 그래도 종료하시겠습니까?
 
+// The notifier popup's count lines: label, count, unit.
+extern const std::string_view kNotifierMalware;  // "발견된 악성코드 : "
+extern const std::string_view kNotifierTrace;    // "불필요 레지스트리 : "
+extern const std::string_view kNotifierUnit;     // "개"
+
+// The settings dialog's confirmation.
+extern const std::string_view kSettingsSaved;  // 탈보안티바이러스 환경설정을 완료 하였습니다.
+
 // The console scanner.
 extern const std::string_view kScanUsage;
 extern const std::string_view kScanNoDatabase;  // followed by the database path

@@ -49,6 +49,50 @@ inline constexpr Rect kDetailName{88, 115, 388, 215};
 inline constexpr Rect kDetailLocation{88, 145, 388, 158};
 inline constexpr Rect kDetailKind{88, 175, 388, 188};
 
+// The three windows with two buttons: close mark, a left button that acts and a
+// right one that cancels.
+struct DialogLayout {
+  Rect window;
+  Rect close_box;
+  Rect act_button;     // 보기, 설정, 시작
+  Rect cancel_button;  // 취소
+};
+inline constexpr DialogLayout kNotifierLayout{
+    {0, 0, 400, 300}, {378, 14, 386, 22}, {123, 243, 198, 269}, {203, 243, 278, 269}};
+inline constexpr Rect kNotifierLines[3] = {
+    {92, 110, 372, 140}, {92, 140, 372, 170}, {92, 170, 372, 200}};
+inline constexpr DialogLayout kSettingsLayout{
+    {0, 0, 400, 300}, {378, 14, 386, 22}, {123, 243, 198, 269}, {203, 243, 278, 269}};
+// The check boxes from top to bottom: start with Windows, background scans,
+// automatic update, scan at start, cure after a scan.
+inline constexpr Rect kSettingsBoxes[5] = {{71, 67, 84, 80},
+                                           {71, 96, 84, 109},
+                                           {71, 125, 84, 138},
+                                           {71, 153, 84, 166},
+                                           {71, 182, 84, 195}};
+inline constexpr DialogLayout kUpdateLayout{
+    {0, 0, 400, 200}, {378, 14, 386, 22}, {123, 167, 198, 193}, {203, 167, 278, 193}};
+inline constexpr Rect kUpdateBar{40, 117, 342, 124};
+inline constexpr Rect kUpdatePercent{350, 115, 450, 128};
+
+enum class DialogSpot { kClose, kAct, kCancel, kElsewhere };
+constexpr DialogSpot HitTestDialog(const DialogLayout& layout, int x, int y) {
+  if (layout.close_box.Contains(x, y)) return DialogSpot::kClose;
+  if (layout.cancel_button.Contains(x, y)) return DialogSpot::kCancel;
+  if (layout.act_button.Contains(x, y)) return DialogSpot::kAct;
+  return DialogSpot::kElsewhere;
+}
+
+// Where the notifier's top-left corner goes: its bottom-right corner on the work
+// area's, wherever the work area begins.
+struct Point {
+  int x, y;
+};
+constexpr Point NotifierOrigin(const Rect& work_area) {
+  return {work_area.right - kNotifierLayout.window.width(),
+          work_area.bottom - kNotifierLayout.window.height()};
+}
+
 enum class MainSpot { kHide, kMinimise, kElsewhere };
 constexpr MainSpot HitTestMain(int x, int y) {
   using namespace main_layout;

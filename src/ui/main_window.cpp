@@ -1,9 +1,8 @@
 #include "ui/main_window.h"
 
-#include <thread>
-
 #include "platform/win32/codepage.h"
 #include "res/resource_ids.h"
+#include "ui/dialogs.h"
 #include "ui/main_window_ids.h"
 #include "ui/popup_windows.h"
 #include "ui/skin_window.h"
@@ -236,10 +235,8 @@ void MainWindow::OnTimer(UINT_PTR id) {
       agent_.Command(ID_SCAN);
       break;
     case kPopupTimer:
-      // The notifier popup arrives with the tray commands; until then the message
-      // window tells what the background scan found.
       KillTimer(window_, kPopupTimer);
-      std::thread([this] { ShowMessageWindow(agent_.settings()); }).detach();
+      OpenNotifierPopup(agent_, network_);
       break;
     case kDbInfoTimer:
       KillTimer(window_, kDbInfoTimer);

@@ -9,6 +9,7 @@
 
 #include "platform/win32/codepage.h"
 #include "res/resource_ids.h"
+#include "ui/dialogs.h"
 #include "ui/main_window_ids.h"
 #include "ui/menus.h"
 #include "ui/popup_windows.h"
@@ -76,8 +77,7 @@ void MainWindow::CancelMainWindow() {
 }
 
 void MainWindow::OpenUpdateDialog() {
-  // The update dialog is not part of the program yet: the offer stays pending in
-  // the settings for the next check.
+  ui::OpenUpdateDialog(agent_, network_, window_);
 }
 
 void MainWindow::SetPercent(int percent) {
@@ -131,7 +131,7 @@ bool MainWindow::AskYesNo(std::string_view question) {
 }
 
 void MainWindow::OpenSettings() {
-  // The settings dialog is not part of the program yet.
+  RunSettingsDialog(agent_);
 }
 
 }  // namespace tvac::ui

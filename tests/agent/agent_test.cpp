@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/texts.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_files.h"
 #include "fakes/fake_network.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_update_ui.h"
 #include "fakes/recording_agent_host.h"
 #include "platform/registry_values.h"
 #include "res/resource_ids.h"
@@ -363,6 +366,111 @@ TEST_F(AgentTest, KeysGiveTheirCommands) {
   EXPECT_TRUE(agent.Key(kKeyEscape, false));
   EXPECT_FALSE(agent.Key('R', false));
   EXPECT_EQ(host.calls, (Calls{"settings", "cure worker"}));
+}
+
+TEST_F(AgentTest, NotifierTellsTheMessageAndBothCounts) {
+  AddFindings();
+  agent.settings().Write(Setting::kMessage, "found");
+  EXPECT_EQ(
+      agent.NotifierLines(),
+      (std::vector<std::string>{
+          "found", std::string(texts::kNotifierMalware) + "2" + std::string(texts::kNotifierUnit),
+          std::string(texts::kNotifierTrace) + "2" + std::string(texts::kNotifierUnit)}));
+  agent.settings().Remove(Setting::kMessage);
+  EXPECT_EQ(agent.NotifierLines()[0], "0");
+}
+
+TEST_F(AgentTest, NotifierViewShowsOnlyTheWindow) {
+  agent.settings().WriteFlag(Setting::kTray, true);
+  agent.NotifierOpened(false);
+  agent.NotifierView(false);
+  EXPECT_TRUE(s.network.requests().empty());
+  agent.NotifierOpened(true);
+  agent.NotifierView(true);
+  EXPECT_EQ(host.calls, (Calls{"show", "show"}));
+  EXPECT_EQ(agent.settings().Read(Setting::kTray), "True");
+  EXPECT_EQ(
+      s.network.requests(),
+      (std::vector<std::string>{"http://updates.test/request/count.php?mode=agent_run&key=talv",
+                                "http://updates.test/request/count.php?mode=agent_ok&key=talv"}));
+}
+
+TEST_F(AgentTest, SettingsFormLoadsFlagsExactlyAndAnyRunValue) {
+  constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const struct {
+    const char* run;  // nullptr: absent
+    const char* flag;
+    bool run_checked;
+    bool flag_checked;
+  } cases[] = {
+      {nullptr, nullptr, false, false},
+      {"0", "True", false, true},
+      {"C:\\Other\\other.exe", "true", true, false},
+      {"", "TRUE", true, false},
+  };
+  for (const auto& c : cases) {
+    agent.settings().Remove(Setting::kRunAtStart);
+    if (c.run) platform::WriteRegistryString(s.registry, kHkcu, kRun, "TalvoAntiVirus", c.run);
+    for (Setting flag :
+         {Setting::kAgent, Setting::kAutoUpdate, Setting::kAutoScan, Setting::kAutoRemedy}) {
+      agent.settings().Remove(flag);
+      if (c.flag) agent.settings().Write(flag, c.flag);
+    }
+    const SettingsForm form = agent.LoadSettingsForm();
+    EXPECT_EQ(form.run_at_start, c.run_checked) << (c.run ? c.run : "(absent)");
+    EXPECT_EQ(form, (SettingsForm{c.run_checked, c.flag_checked, c.flag_checked, c.flag_checked,
+                                  c.flag_checked}))
+        << (c.flag ? c.flag : "(absent)");
+  }
+}
+
+TEST_F(AgentTest, ConfirmingSettingsWritesAllFiveAndSaysSo) {
+  constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  platform::WriteRegistryString(s.registry, kHkcu, kRun, "TalvoAntiVirus", "C:\\Other\\other.exe");
+  agent.settings().Write(Setting::kAutoScan, "true");
+  agent.SaveSettingsForm(agent.LoadSettingsForm());  // confirmed unchanged
+  EXPECT_EQ(s.registry.RawValue(kHkcu, kRun, "TalvoAntiVirus"),
+            std::string("\"C:\\Program Files\\Talvo\\tvac.exe\"") + '\0');
+  for (Setting flag :
+       {Setting::kAgent, Setting::kAutoUpdate, Setting::kAutoScan, Setting::kAutoRemedy}) {
+    EXPECT_EQ(agent.settings().Find(flag), "False");
+  }
+  EXPECT_TRUE(agent.model().run_at_start);
+  EXPECT_EQ(host.calls, Calls{Message(texts::kSettingsSaved)});
+
+  agent.SaveSettingsForm({.run_at_start = false, .agent = true, .auto_remedy = true});
+  EXPECT_FALSE(s.registry.RawValue(kHkcu, kRun, "TalvoAntiVirus"));
+  EXPECT_FALSE(agent.model().run_at_start);
+  EXPECT_EQ(agent.settings().Find(Setting::kAgent), "True");
+  EXPECT_EQ(agent.settings().Find(Setting::kAutoUpdate), "False");
+  EXPECT_EQ(agent.settings().Find(Setting::kAutoRemedy), "True");
+}
+
+TEST_F(AgentTest, OneUpdateDownloadAtATimeAndOnlyOnline) {
+  EXPECT_FALSE(agent.BeginUpdate(false));
+  EXPECT_TRUE(agent.BeginUpdate(true));
+  EXPECT_FALSE(agent.BeginUpdate(true));  // 시작 again while it downloads
+
+  // No second dialog while the download runs.
+  s.files.AddFile("C:\\Program Files\\Talvo\\pattern.ini", "");
+  s.network.Serve("http://updates.test/update/updates.ini",
+                  "[UPDATE]\r\nVER=9.9\r\nURL=0\r\n[PATTERN]\r\nVER=0\r\nURL=0\r\n");
+  s.network.SetOnline(true);
+  agent.Start();
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "update dialog"), 0);
+
+  fakes::RecordingDialogPort port(agent.settings(), host.calls);
+  agent.RunUpdateWorker(port);
+  EXPECT_TRUE(agent.BeginUpdate(true));
+}
+
+TEST_F(AgentTest, CancellingTheUpdateReportsItOnlyOnline) {
+  agent.CancelUpdate(false);
+  EXPECT_TRUE(s.network.requests().empty());
+  agent.CancelUpdate(true);
+  EXPECT_EQ(s.network.requests(),
+            std::vector<std::string>{
+                "http://updates.test/request/count.php?mode=update_cancel&key=talv"});
 }
 
 }  // namespace

@@ -60,20 +60,33 @@ TEST_F(StartupChecksTest, ReportsTheLastScanAndTheDatabaseDateWithoutItsLabel) {
   EXPECT_TRUE(f_.log.empty());  // a database in place needs no network
 }
 
-TEST_F(StartupChecksTest, StartReportsFollowTheChecksOnlyWhenOnline) {
+TEST_F(StartupChecksTest, UpdateCheckThenStartReportsOnlyWhenOnline) {
   AddDatabase();
   f_.settings.Write(Setting::kAutoScan, "True");
   f_.settings.Write(Setting::kToday, "110504");
+  // The server is not there: nothing is pending and no description is left.
+  std::vector<std::string> check = FakeUpdateEnv::Fetch(kUpdatesUrl, "updates.ini");
+  check.insert(check.begin(), "scan");
   StartupState state;
-  RunStartup(f_.env, host_, false, state);
-  EXPECT_EQ(f_.log, std::vector<std::string>{"scan"});
+  RunStartup(f_.env, host_, f_.ui, false, state);
+  EXPECT_EQ(f_.log, check);
 
   f_.log.clear();
-  RunStartup(f_.env, host_, true, state);
-  EXPECT_EQ(f_.log,
-            (std::vector<std::string>{
-                "scan", "request http://updates.test/request/count.php?mode=run_exe&key=talv",
-                "request http://updates.test/request/count.php?mode=update_run&key=talv"}));
+  RunStartup(f_.env, host_, f_.ui, true, state);
+  check.push_back("request http://updates.test/request/count.php?mode=run_exe&key=talv");
+  check.push_back("request http://updates.test/request/count.php?mode=update_run&key=talv");
+  EXPECT_EQ(f_.log, check);
+  EXPECT_EQ(f_.AppFolder(), Names{"pattern.ini"});
+}
+
+TEST_F(StartupChecksTest, PendingUpdateOpensTheDialogAtStart) {
+  AddDatabase();
+  f_.network.Serve(kUpdatesUrl, Description("3.8.16.54", "1.0.6", "0", fakes::kDatabaseUrl));
+  StartupState state;
+  RunStartup(f_.env, host_, f_.ui, false, state);
+  EXPECT_EQ(f_.log.back(), "sound C:\\Program Files\\Talvo\\update.wav");
+  EXPECT_EQ(f_.log[f_.log.size() - 2], "dialog");
+  EXPECT_EQ(f_.settings.Read(Setting::kPendingKind), "UPDATE");
 }
 
 TEST_F(StartupChecksTest, FreshProfileHasNeverScanned) {

@@ -273,6 +273,45 @@ journey_exit() {
   gui_wait_until 10 "the tray icon goes" tray_icon_gone
 }
 
+# A database whose scan takes a while: the demonstration's entries come after
+# COUNT (default sixty thousand) that find nothing. restore_database puts the
+# sample back.
+install_slow_database() {
+  local database="$drive_c/Program Files/Talvo/pattern.ini"
+  cp "$database" "$out/pattern.ini.sample"
+  python3 - "$out/pattern.ini.sample" "$database" "${1:-60000}" <<'PY'
+import base64, re, sys
+sample = open(sys.argv[1], "rb").read().decode("cp949")
+entries = re.findall(r"\[DeziRiv\d+\]\r\n(.*?)(?=\r\n\r\n|\r\n\[|$)", sample, re.S)
+count = int(sys.argv[3])
+lines = ["[TotalCount]", "Count=%d" % (count + len(entries)), "", "[DBINFO]", "Info=x", ""]
+rule = lambda i: base64.b64encode(("C:\\tvac-none\\%d.exe#default#" % i).encode("cp949") + "파일".encode("cp949")).decode()
+for i in range(1, count + 1):
+    lines += ["[DeziRiv%d]" % i, "Name=eA==", "Info=eA==", "FileCount=2", "RegCount=0",
+              "File1=" + rule(i), "File2=" + rule(-i), ""]
+for j, body in enumerate(entries, start=count + 1):
+    lines += ["[DeziRiv%d]" % j] + body.split("\r\n") + [""]
+open(sys.argv[2], "wb").write("\r\n".join(lines).encode("cp949"))
+PY
+}
+restore_database() {
+  cp "$out/pattern.ini.sample" "$drive_c/Program Files/Talvo/pattern.ini"
+}
+
+notifier_window() { gui_windows_sized 400x300 | head -n 1; }
+notifier_shown() { [ -n "$(notifier_window)" ]; }
+notifier_gone() { [ -z "$(notifier_window)" ]; }
+
+# A scan started and the window hidden while it runs: it ends in the notifier.
+scan_while_hidden() {
+  install_slow_database 20000
+  gui_click "$main_window" "${gui_scan_button[@]}" || return 1
+  sleep 0.5
+  gui_click "$main_window" "${gui_hide_spot[@]}" || return 1
+  gui_wait_until 10 "the main window hides during the scan" gui_main_window_gone || return 1
+  gui_wait_until 60 "the notifier shows after the scan" notifier_shown
+}
+
 journey_tray() {
   local tray
   tray=$(xdotool search --onlyvisible --name '^Wine System Tray$' | head -n 1)
@@ -395,23 +434,7 @@ journey_cure() {
 }
 
 journey_ctrl_s() {
-  # A database large enough for a scan to be stopped half-way: the demonstration's
-  # entries come after sixty thousand that find nothing.
-  local database="$drive_c/Program Files/Talvo/pattern.ini"
-  cp "$database" "$out/pattern.ini.sample"
-  python3 - "$out/pattern.ini.sample" "$database" <<'PY'
-import base64, re, sys
-sample = open(sys.argv[1], "rb").read().decode("cp949")
-entries = re.findall(r"\[DeziRiv\d+\]\r\n(.*?)(?=\r\n\r\n|\r\n\[|$)", sample, re.S)
-lines = ["[TotalCount]", "Count=%d" % (60000 + len(entries)), "", "[DBINFO]", "Info=x", ""]
-rule = lambda i: base64.b64encode(("C:\\tvac-none\\%d.exe#default#" % i).encode("cp949") + "파일".encode("cp949")).decode()
-for i in range(1, 60001):
-    lines += ["[DeziRiv%d]" % i, "Name=eA==", "Info=eA==", "FileCount=2", "RegCount=0",
-              "File1=" + rule(i), "File2=" + rule(-i), ""]
-for j, body in enumerate(entries, start=60001):
-    lines += ["[DeziRiv%d]" % j] + body.split("\r\n") + [""]
-open(sys.argv[2], "wb").write("\r\n".join(lines).encode("cp949"))
-PY
+  install_slow_database
   gui_key "$main_window" ctrl+s || return 1
   sleep 1
   gui_key "$main_window" ctrl+s || return 1
@@ -419,7 +442,7 @@ PY
   expect_eq "Message after a stopped scan" "$(gui_setting Message)" \
     "검사결과 악성코드가 발견되지 않았습니다." || return 1
   confirm_message || return 1
-  cp "$out/pattern.ini.sample" "$database"
+  restore_database
 
   gui_key "$main_window" ctrl+s || return 1
   gui_wait_until 60 "the message shows after a whole scan" gui_message_shown || return 1
@@ -445,11 +468,81 @@ journey_exit_question() {
   gui_main_window_shown || fail "the main window went with the question"
 }
 
+
+journey_notifier() {
+  scan_while_hidden || return 1
+  local popup screen_width screen_height
+  popup=$(notifier_window)
+  read -r screen_width screen_height < <(xdotool getdisplaygeometry)
+  gui_geometry "$popup" || return 1
+  # No taskbar here: the work area is the whole screen.
+  expect_eq "notifier place" "$X,$Y" "$((screen_width - 400)),$((screen_height - 300))" || return 1
+  sleep 2.5  # faded in
+  gui_shot "$popup" "$out/notifier.png" || return 1
+  local message
+  message=$(gui_setting Message)
+  [[ "$message" == "총 "*"개의 검사항목이 발견 되었습니다." ]] ||
+    fail "Message in the tray: got '$message'" || return 1
+  expect_eq "Tray with the notifier" "$(gui_setting Tray)" True || return 1
+  gui_wait_until 30 "the notifier fades away by itself" notifier_gone || return 1
+  restore_database
+
+  # Again, and its view button shows the main window, leaving Tray as it is.
+  local tray
+  tray=$(xdotool search --onlyvisible --name '^Wine System Tray$' | head -n 1)
+  gui_geometry "$tray" || return 1
+  click_screen $((X + 10)) $((Y + HEIGHT / 2)) 1
+  gui_wait_until 10 "the tray icon shows the window" gui_main_window_shown || return 1
+  scan_while_hidden || return 1
+  sleep 2.5
+  gui_click "$(notifier_window)" 160 256 || return 1
+  gui_wait_until 10 "the view button shows the main window" gui_main_window_shown || return 1
+  gui_wait_until 10 "the notifier closes" notifier_gone || return 1
+  expect_eq "Tray after the view button" "$(gui_setting Tray)" True || return 1
+  restore_database
+}
+
+journey_settings() {
+  local run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+  gui_key "$main_window" F5 || return 1
+  gui_wait_until 10 "F5 opens the settings" notifier_shown || return 1
+  local dialog box
+  dialog=$(notifier_window)
+  # Start with Windows, background scans, automatic update; not the last two.
+  for box in 73 102 131; do gui_click "$dialog" 77 "$box" || return 1; done
+  gui_shot "$dialog" "$out/settings.png" || return 1
+  gui_click "$dialog" 160 256 || return 1
+  gui_wait_until 10 "the settings' message shows" gui_message_shown || return 1
+  expect_eq "Message after the settings" "$(gui_setting Message)" \
+    "탈보안티바이러스 환경설정을 완료 하였습니다." || return 1
+  confirm_message || return 1
+  expect_eq "Agent" "$(gui_setting Agent)" True || return 1
+  expect_eq "AutoUpdate" "$(gui_setting AutoUpdate)" True || return 1
+  expect_eq "AutoScan" "$(gui_setting AutoScan)" False || return 1
+  expect_eq "AutoRemedy" "$(gui_setting AutoRemedy)" False || return 1
+  expect_eq "Run value" "$(gui_reg_value "$run_key" TalvoAntiVirus)" \
+    '"C:\Program Files\Talvo\tvac.exe"' || return 1
+
+  # Cancelled: nothing is written.
+  gui_key "$main_window" F5 || return 1
+  gui_wait_until 10 "F5 opens the settings again" notifier_shown || return 1
+  dialog=$(notifier_window)
+  for box in 73 102 131 160; do gui_click "$dialog" 77 "$box" || return 1; done
+  gui_click "$dialog" 240 256 || return 1
+  gui_wait_until 10 "취소 closes the settings" notifier_gone || return 1
+  ! gui_message_shown || fail "cancelling showed a message" || return 1
+  expect_eq "Agent after cancelling" "$(gui_setting Agent)" True || return 1
+  expect_eq "AutoScan after cancelling" "$(gui_setting AutoScan)" False || return 1
+  [ -n "$(gui_reg_value "$run_key" TalvoAntiVirus)" ] || fail "cancelling removed the Run value"
+}
+
 # --- the journeys ---------------------------------------------------------------
 
 failed=()
+# JOURNEYS="start scan ..." runs only those (while working on one).
 run_journey() {
   local name=$1 began=$SECONDS
+  if [ -n "${JOURNEYS:-}" ] && [[ " $JOURNEYS " != *" $name "* ]]; then return; fi
   if [ ${#failed[@]} -gt 0 ] && [ "${failed[0]}" = start ]; then
     echo "FAIL $name: not run, the program did not start"
     failed+=("$name")
@@ -471,6 +564,8 @@ run_journey tray
 run_journey list-menu
 run_journey cure
 run_journey ctrl-s
+run_journey notifier
+run_journey settings
 run_journey exit-question
 run_journey exit
 

@@ -48,5 +48,32 @@ TEST(LayoutTest, RowsAlternateWhiteAndLightGrey) {
   }
 }
 
+TEST(LayoutTest, NotifierSitsInTheWorkAreasBottomRightCorner) {
+  const struct {
+    Rect work_area;
+    int x, y;
+  } cases[] = {
+      {{0, 0, 1024, 738}, 624, 438},
+      {{0, 30, 1024, 768}, 624, 468},   // the taskbar on top
+      {{100, 0, 1124, 738}, 724, 438},  // on the left, or a second screen
+  };
+  for (const auto& c : cases) {
+    const Point origin = NotifierOrigin(c.work_area);
+    EXPECT_EQ(origin.x, c.x) << c.work_area.left << "," << c.work_area.top;
+    EXPECT_EQ(origin.y, c.y) << c.work_area.left << "," << c.work_area.top;
+  }
+}
+
+TEST(LayoutTest, DialogSpots) {
+  EXPECT_EQ(HitTestDialog(kNotifierLayout, 380, 18), DialogSpot::kClose);
+  EXPECT_EQ(HitTestDialog(kNotifierLayout, 100, 250), DialogSpot::kElsewhere);
+  EXPECT_EQ(HitTestDialog(kNotifierLayout, 123, 243), DialogSpot::kAct);
+  EXPECT_EQ(HitTestDialog(kNotifierLayout, 198, 250), DialogSpot::kElsewhere);
+  EXPECT_EQ(HitTestDialog(kNotifierLayout, 277, 268), DialogSpot::kCancel);
+  EXPECT_EQ(HitTestDialog(kUpdateLayout, 150, 180), DialogSpot::kAct);
+  EXPECT_EQ(HitTestDialog(kUpdateLayout, 150, 250), DialogSpot::kElsewhere);
+  EXPECT_EQ(HitTestDialog(kSettingsLayout, 210, 250), DialogSpot::kCancel);
+}
+
 }  // namespace
 }  // namespace tvac::ui
