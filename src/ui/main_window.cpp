@@ -137,6 +137,10 @@ INT_PTR MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case kMsgStartTimer:
       SetTimer(window_, wparam, static_cast<UINT>(lparam), nullptr);
       return TRUE;
+    case kMsgStartUp:
+      agent_.Start();
+      InvalidateRect(window_, nullptr, TRUE);
+      return TRUE;
     case kMsgScanFace: {
       const int face = wparam ? IDB_STOP : IDB_SCAN;
       scan_button_.SetBitmaps(face, face, face);
@@ -180,7 +184,9 @@ void MainWindow::OnInitDialog() {
                     GetWindowLongPtrW(window_, GWL_STYLE) | WS_SYSMENU | WS_MINIMIZEBOX);
   SetWindowTextW(window_, kTitle);
   PlaceInWorkAreaCentre(window_, layout::kWindow);
-  agent_.Start();
+  // Once the window is on the screen, so that what the start-up opens (an update
+  // offer, a message) comes up in front of it.
+  PostMessageW(window_, kMsgStartUp, 0, 0);
 }
 
 void MainWindow::Paint(HDC dc) {

@@ -508,6 +508,7 @@ journey_settings() {
   gui_wait_until 10 "F5 opens the settings" notifier_shown || return 1
   local dialog box
   dialog=$(notifier_window)
+  sleep 1  # a click on a window that is still coming up may be lost
   # Start with Windows, background scans, automatic update; not the last two.
   for box in 73 102 131; do gui_click "$dialog" 77 "$box" || return 1; done
   gui_shot "$dialog" "$out/settings.png" || return 1
@@ -527,6 +528,7 @@ journey_settings() {
   gui_key "$main_window" F5 || return 1
   gui_wait_until 10 "F5 opens the settings again" notifier_shown || return 1
   dialog=$(notifier_window)
+  sleep 1
   for box in 73 102 131 160; do gui_click "$dialog" 77 "$box" || return 1; done
   gui_click "$dialog" 240 256 || return 1
   gui_wait_until 10 "취소 closes the settings" notifier_gone || return 1

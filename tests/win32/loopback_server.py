@@ -3,8 +3,9 @@
 
 Serves the files of ROOT/files at /<name> (and /update/updates.ini from
 ROOT/files/updates.ini), answers /request/count.php and appends each query to
-ROOT/requests.log, cuts /cut/<name> off half-way, never answers /stall/..., and
-answers anything else with 404. Writes the port it listens on to ROOT/port.
+ROOT/requests.log, cuts /cut/<name> off half-way, sends /slow/<name> a tenth at a
+time over three seconds, never answers /stall/..., and answers anything else with
+404. Writes the port it listens on to ROOT/port.
 """
 import http.server
 import os
@@ -48,6 +49,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif url.path.startswith("/stall/"):
             time.sleep(60)
             self.close_connection = True
+        elif url.path.startswith("/slow/"):
+            body = self.read_file(url.path[len("/slow/"):])
+            if body is None:
+                self.answer(404, b"<html><body>404 Not Found</body></html>\n")
+                return
+            self.send_response(200)
+            self.send_header("Content-Length", str(len(body)))
+            self.send_header("Content-Type", "application/octet-stream")
+            self.end_headers()
+            step = max(1, len(body) // 10)
+            for at in range(0, len(body), step):
+                self.wfile.write(body[at : at + step])
+                self.wfile.flush()
+                time.sleep(0.3)
         elif url.path.startswith("/cut/"):
             body = self.read_file(url.path[len("/cut/"):]) or b"x" * 1000
             self.answer(200, body[: len(body) // 2], length=len(body))
