@@ -23,6 +23,14 @@ gui_started_pids=()
 
 gui_log() { echo "  $*" >&2; }
 
+# A journey's checks: each says what went wrong and fails.
+fail() { gui_log "$*"; return 1; }
+
+expect_eq() {
+  local what=$1 actual=$2 expected=$3
+  [ "$actual" = "$expected" ] || fail "$what: got '$actual', expected '$expected'"
+}
+
 # Exports the environment every wine start here shares. The locale, and with it
 # wine's ANSI code page, is TVAC_LOCALE: a Western one (code page 1252) unless the
 # caller names another, such as ko_KR.UTF-8 (code page 949).

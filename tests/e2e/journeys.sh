@@ -92,13 +92,6 @@ echo "prepared in $((SECONDS - started)) s; tvac-scan.exe finds $expected_rows r
 
 # --- checks -------------------------------------------------------------------
 
-fail() { gui_log "$*"; return 1; }
-
-expect_eq() {
-  local what=$1 actual=$2 expected=$3
-  [ "$actual" = "$expected" ] || fail "$what: got '$actual', expected '$expected'"
-}
-
 tray_icon_shown() {
   [ -n "$(xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null)" ]
 }

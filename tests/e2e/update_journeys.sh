@@ -44,13 +44,6 @@ echo "prepared in $((SECONDS - started)) s; the server is $server"
 
 # --- helpers -------------------------------------------------------------------
 
-fail() { gui_log "$*"; return 1; }
-
-expect_eq() {
-  local what=$1 actual=$2 expected=$3
-  [ "$actual" = "$expected" ] || fail "$what: got '$actual', expected '$expected'"
-}
-
 # The sample database with another date line, and a section nobody reads that
 # makes it large enough for its download to be watched.
 database_dated() {
