@@ -110,12 +110,17 @@ void Agent::Start() {
   model_.online = system_.network.Online();
   update::UpdateEnv env = UpdateEnvironment();
   StartupScan startup_scan(scan_run_, host_);
-  UpdateOffer offer(model_, host_);
   StartupState state;
-  RunStartup(env, startup_scan, offer, model_.online, state);
+  StartupChecks(env, startup_scan, state);
   model_.SetLastScan(state.last_scan);
   model_.SetDbInfo(state.db_info);
   model_.run_at_start = state.run_at_start;
+}
+
+void Agent::WindowShown() {
+  update::UpdateEnv env = UpdateEnvironment();
+  UpdateOffer offer(model_, host_);
+  StartupReports(env, offer, model_.online);
 }
 
 void Agent::End() {

@@ -110,8 +110,11 @@ class Agent {
   base::Settings& settings() { return settings_; }
   const std::string& app_dir() const { return app_dir_; }
 
-  // Once the window is set up: the online flag and the start-up sequence.
+  // Once the window is set up: the online flag and the start-up checks, which
+  // fill the window's lines. Then, once it shows, the update check and the start
+  // reports, so that what they open comes up in front of it.
   void Start();
+  void WindowShown();
   // The window goes: no scan goes on, a cure finishes its row, `Tray` is "False".
   void End();
 

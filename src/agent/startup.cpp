@@ -18,9 +18,7 @@ void StartupChecks(update::UpdateEnv& env, StartupHost& host, StartupState& stat
   if (env.settings.IsOn(Setting::kAutoScan)) host.StartScan();
 }
 
-void RunStartup(update::UpdateEnv& env, StartupHost& host, update::UpdateCheckUi& ui, bool online,
-                StartupState& state) {
-  StartupChecks(env, host, state);
+void StartupReports(update::UpdateEnv& env, update::UpdateCheckUi& ui, bool online) {
   update::CheckForUpdates(env, ui, false);
   if (!online) return;
   update::StatsPing(env.network, update::StatsUrl(env.server, update::StatsEvent::kRunExe));

@@ -26,10 +26,9 @@ struct StartupState {
 // scan when automatic scanning is on.
 void StartupChecks(update::UpdateEnv& env, StartupHost& host, StartupState& state);
 
-// Everything the program does once its main window is set up: the start-up checks,
-// the quiet update check (which offers a pending update through `ui`), then, when
-// the machine was online at start, the start report and the daily one.
-void RunStartup(update::UpdateEnv& env, StartupHost& host, update::UpdateCheckUi& ui, bool online,
-                StartupState& state);
+// What follows the checks once the main window shows: the quiet update check (which
+// offers a pending update through `ui`), then, when the machine was online at start,
+// the start report and the daily one.
+void StartupReports(update::UpdateEnv& env, update::UpdateCheckUi& ui, bool online);
 
 }  // namespace tvac::agent

@@ -138,8 +138,7 @@ INT_PTR MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       SetTimer(window_, wparam, static_cast<UINT>(lparam), nullptr);
       return TRUE;
     case kMsgStartUp:
-      agent_.Start();
-      InvalidateRect(window_, nullptr, TRUE);
+      agent_.WindowShown();
       return TRUE;
     case kMsgScanFace: {
       const int face = wparam ? IDB_STOP : IDB_SCAN;
@@ -184,8 +183,7 @@ void MainWindow::OnInitDialog() {
                     GetWindowLongPtrW(window_, GWL_STYLE) | WS_SYSMENU | WS_MINIMIZEBOX);
   SetWindowTextW(window_, kTitle);
   PlaceInWorkAreaCentre(window_, layout::kWindow);
-  // Once the window is on the screen, so that what the start-up opens (an update
-  // offer, a message) comes up in front of it.
+  agent_.Start();
   PostMessageW(window_, kMsgStartUp, 0, 0);
 }
 

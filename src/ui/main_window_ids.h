@@ -10,7 +10,7 @@ constexpr UINT kMsgTrayIcon = 28000;
 constexpr UINT kMsgRowsChanged = WM_APP + 1;
 constexpr UINT kMsgStartTimer = WM_APP + 2;  // wparam: the timer, lparam: its period
 constexpr UINT kMsgScanFace = WM_APP + 3;    // wparam: 1 for the stop face
-constexpr UINT kMsgStartUp = WM_APP + 4;     // the window shows: the start-up work
+constexpr UINT kMsgStartUp = WM_APP + 4;     // the window shows: the start-up reports
 
 enum Timer : UINT_PTR {
   kElapsedTimer = 1,

@@ -457,10 +457,13 @@ TEST_F(AgentTest, OneUpdateDownloadAtATimeAndOnlyOnline) {
                   "[UPDATE]\r\nVER=9.9\r\nURL=0\r\n[PATTERN]\r\nVER=0\r\nURL=0\r\n");
   s.network.SetOnline(true);
   agent.Start();
+  agent.WindowShown();
   EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "update dialog"), 0);
 
   fakes::RecordingDialogPort port(agent.settings(), host.calls);
   agent.RunUpdateWorker(port);
+  agent.WindowShown();  // the download is over: the offer comes again
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "update dialog"), 1);
   EXPECT_TRUE(agent.BeginUpdate(true));
 }
 

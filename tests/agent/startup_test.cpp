@@ -68,11 +68,13 @@ TEST_F(StartupChecksTest, UpdateCheckThenStartReportsOnlyWhenOnline) {
   std::vector<std::string> check = FakeUpdateEnv::Fetch(kUpdatesUrl, "updates.ini");
   check.insert(check.begin(), "scan");
   StartupState state;
-  RunStartup(f_.env, host_, f_.ui, false, state);
+  StartupChecks(f_.env, host_, state);
+  StartupReports(f_.env, f_.ui, false);
   EXPECT_EQ(f_.log, check);
 
   f_.log.clear();
-  RunStartup(f_.env, host_, f_.ui, true, state);
+  StartupChecks(f_.env, host_, state);
+  StartupReports(f_.env, f_.ui, true);
   check.push_back("request http://updates.test/request/count.php?mode=run_exe&key=talv");
   check.push_back("request http://updates.test/request/count.php?mode=update_run&key=talv");
   EXPECT_EQ(f_.log, check);
@@ -82,8 +84,7 @@ TEST_F(StartupChecksTest, UpdateCheckThenStartReportsOnlyWhenOnline) {
 TEST_F(StartupChecksTest, PendingUpdateOpensTheDialogAtStart) {
   AddDatabase();
   f_.network.Serve(kUpdatesUrl, Description("3.8.16.54", "1.0.6", "0", fakes::kDatabaseUrl));
-  StartupState state;
-  RunStartup(f_.env, host_, f_.ui, false, state);
+  StartupReports(f_.env, f_.ui, false);
   EXPECT_EQ(f_.log.back(), "sound C:\\Program Files\\Talvo\\update.wav");
   EXPECT_EQ(f_.log[f_.log.size() - 2], "dialog");
   EXPECT_EQ(f_.settings.Read(Setting::kPendingKind), "UPDATE");
