@@ -130,7 +130,7 @@ INT_PTR CALLBACK NotifierProc(HWND window, UINT message, WPARAM wparam, LPARAM l
 constexpr int kSettingsBoxIds[5] = {IDC_RUN_AT_START_BOX, IDC_AGENT_BOX, IDC_AUTO_UPDATE_BOX,
                                     IDC_AUTO_SCAN_BOX, IDC_AUTO_REMEDY_BOX};
 
-struct Settings {
+struct SettingsDialogState {
   agent::SettingsForm form;
   bool confirmed = false;
   Bitmap face = LoadSkinBitmap(IDB_SETTINGS);
@@ -143,7 +143,7 @@ bool* FormBox(agent::SettingsForm& form, int index) {
 }
 
 INT_PTR CALLBACK SettingsProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  Settings* self = Attached<Settings>(window, message, lparam);
+  SettingsDialogState* self = Attached<SettingsDialogState>(window, message, lparam);
   if (!self) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
@@ -326,7 +326,7 @@ void OpenNotifierPopup(agent::Agent& agent, platform::Network& network) {
 }
 
 void RunSettingsDialog(agent::Agent& agent) {
-  Settings state{agent.LoadSettingsForm()};
+  SettingsDialogState state{agent.LoadSettingsForm()};
   DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, SettingsProc,
                   reinterpret_cast<LPARAM>(&state));
   if (state.confirmed) agent.SaveSettingsForm(state.form);
