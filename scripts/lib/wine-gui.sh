@@ -23,6 +23,16 @@ gui_started_pids=()
 
 gui_log() { echo "  $*" >&2; }
 
+# The journey scripts' arguments, BUILD_DIR OUT_DIR [LOCALE]: sets `build` and `out`
+# (full paths; OUT_DIR is created) and TVAC_LOCALE (C.UTF-8 unless given).
+gui_journey_args() {
+  [ $# -eq 2 ] || [ $# -eq 3 ] || { echo "usage: $0 BUILD_DIR OUT_DIR [LOCALE]" >&2; exit 2; }
+  build=$(cd "$1" && pwd)
+  mkdir -p "$2"
+  out=$(cd "$2" && pwd)
+  export TVAC_LOCALE=${3:-C.UTF-8}
+}
+
 # A journey's checks: each says what went wrong and fails.
 fail() { gui_log "$*"; return 1; }
 

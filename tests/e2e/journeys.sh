@@ -8,13 +8,9 @@
 # ko_KR.UTF-8 for a Korean system (949).
 #   tests/e2e/journeys.sh BUILD_DIR OUT_DIR [LOCALE]
 set -euo pipefail
-[ $# -eq 2 ] || [ $# -eq 3 ] || { echo "usage: $0 BUILD_DIR OUT_DIR [LOCALE]" >&2; exit 2; }
-build=$(cd "$1" && pwd)
-mkdir -p "$2"
-out=$(cd "$2" && pwd)
-export TVAC_LOCALE=${3:-C.UTF-8}
 # shellcheck source=scripts/lib/wine-gui.sh
 source "$(dirname "$0")/../../scripts/lib/wine-gui.sh"
+gui_journey_args "$@"
 gui_report_failures
 
 for program in tvac.exe tvac-scan.exe; do
@@ -166,6 +162,13 @@ reg_has() {
   else
     timeout 60 "$wine" reg query "$1" </dev/null >/dev/null 2>&1
   fi
+}
+
+# Checks (as WHAT) that the message window shows and tells TEXT, then closes it.
+expect_message() {
+  gui_wait_until 60 "the message window shows (${1})" gui_message_shown || return 1
+  expect_eq "$1" "$(gui_setting Message)" "$2" || return 1
+  confirm_message
 }
 
 # Closes the message window with its confirm button and waits until it is gone.
@@ -349,10 +352,8 @@ journey_list_menu() {
   gui_wait_until 5 "the list repaints" sleep 0.5
   gui_shot "$main_window" "$out/list-deselected.png" || return 1
   gui_click "$main_window" 508 378 || return 1
-  gui_wait_until 30 "the cure's message shows" gui_message_shown || return 1
-  expect_eq "Message after curing no row" "$(gui_setting Message)" \
-    "선택한 검사 항목을 모두 치료하였습니다." || return 1
-  confirm_message || return 1
+  expect_message "Message after curing no row" "선택한 검사 항목을 모두 치료하였습니다." ||
+    return 1
   [ -d "$drive_c/tvac-demo/광고" ] && [ -f "$drive_c/tvac-demo/악성그룹/update.exe" ] &&
     reg_has 'HKCU\Software\TvacDemo\Adware' ||
     fail "a cure with every row unchecked removed something" || return 1
@@ -431,10 +432,8 @@ journey_ctrl_s() {
   gui_key "$main_window" ctrl+s || return 1
   sleep 1
   gui_key "$main_window" ctrl+s || return 1
-  gui_wait_until 60 "the message shows after the stopped scan" gui_message_shown || return 1
-  expect_eq "Message after a stopped scan" "$(gui_setting Message)" \
-    "검사결과 악성코드가 발견되지 않았습니다." || return 1
-  confirm_message || return 1
+  expect_message "Message after a stopped scan" "검사결과 악성코드가 발견되지 않았습니다." ||
+    return 1
   restore_database
 
   gui_key "$main_window" ctrl+s || return 1
@@ -527,10 +526,8 @@ journey_settings() {
   rm -f "$out/settings-now.png"
   gui_shot "$dialog" "$out/settings.png" || return 1
   gui_click "$dialog" 160 256 || return 1
-  gui_wait_until 10 "the settings' message shows" gui_message_shown || return 1
-  expect_eq "Message after the settings" "$(gui_setting Message)" \
-    "탈보안티바이러스 환경설정을 완료 하였습니다." || return 1
-  confirm_message || return 1
+  expect_message "Message after the settings" "탈보안티바이러스 환경설정을 완료 하였습니다." ||
+    return 1
   expect_eq "Agent" "$(gui_setting Agent)" True || return 1
   expect_eq "AutoUpdate" "$(gui_setting AutoUpdate)" True || return 1
   expect_eq "AutoScan" "$(gui_setting AutoScan)" False || return 1

@@ -6,13 +6,9 @@
 # journeys.sh.
 #   tests/e2e/update_journeys.sh BUILD_DIR OUT_DIR [LOCALE]
 set -euo pipefail
-[ $# -eq 2 ] || [ $# -eq 3 ] || { echo "usage: $0 BUILD_DIR OUT_DIR [LOCALE]" >&2; exit 2; }
-build=$(cd "$1" && pwd)
-mkdir -p "$2"
-out=$(cd "$2" && pwd)
-export TVAC_LOCALE=${3:-C.UTF-8}
 # shellcheck source=scripts/lib/wine-gui.sh
 source "$(dirname "$0")/../../scripts/lib/wine-gui.sh"
+gui_journey_args "$@"
 gui_report_failures
 
 for program in tvac.exe tests/win32/tvac_test_sleeper.exe; do
