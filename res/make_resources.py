@@ -613,6 +613,19 @@ def face_settings():
     return c
 
 
+def face_installer():
+    """The left side of the installer's first and last pages, 164 x 314."""
+    c = Canvas(164, 314, BAND_BOTTOM)
+    c.vgradient(0, 0, 164, 314, BAND_TOP, BAND_BOTTOM)
+    draw_shield(c, 42, 70, 80, (0x4A, 0x8C, 0xE4), (0x1E, 0x52, 0xA6), WHITE,
+                edge=(0x14, 0x36, 0x6C))
+    c.text_centered((0, 170, 164, 196), "탈보안티바이러스", 17, WHITE, bold=True)
+    c.text_centered((0, 198, 164, 218), "3.0", 13, (0xC9, 0xDA, 0xF2))
+    c.fill(0, 300, 164, 301, BAND_EDGE)
+    c.text_centered((0, 301, 164, 314), "Talvo AntiVirus", 9, (0xA9, 0xC0, 0xE2))
+    return c
+
+
 BITMAPS = {
     # file: (drawing, areas the program writes into, painted marks)
     "main.bmp": (face_main, MAIN_CLEAR, MAIN_MARKS),
@@ -632,6 +645,7 @@ BITMAPS = {
     "notifier.bmp": (face_notifier, {"text": (92, 110, 372, 200)},
                      {"close": CLOSE_MARK}),
     "settings.bmp": (face_settings, SETTINGS_BOXES, {"close": CLOSE_MARK}),
+    "installer.bmp": (face_installer, {}, {}),
 }
 
 

@@ -9,6 +9,8 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine64 python3
   xvfb xdotool x11-utils imagemagick fonts-nanum locales
+  nginx-light
+  nsis
   "$@"
 )
 

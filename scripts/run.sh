@@ -2,7 +2,7 @@
 # Builds tvac.exe and tvac-scan.exe and runs them on a demonstration machine: a wine
 # prefix of its own (build/demo/wineprefix) holding some of the items the sample
 # database names and a few privacy traces, with the programs, the sample database
-# and the sounds in C:\Program Files\Talvo. The update server points at a closed
+# and the sounds in C:\Program Files\Talvo AntiVirus. The update server points at a closed
 # loopback port, so nothing leaves the machine.
 #
 #   scripts/run.sh                 the agent's window on $DISPLAY. Without a usable

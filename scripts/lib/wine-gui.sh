@@ -9,7 +9,7 @@ wineserver=/usr/lib/wine/wineserver
 gui_repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
 gui_main_title='^Talvo AntiVirus$'
-gui_program_dir='C:\Program Files\Talvo'
+gui_program_dir='C:\Program Files\Talvo AntiVirus'
 gui_settings_key='HKCU\Software\TalvoAntiVirus\Common'
 
 # Spots of the faces, client coordinates of their middles (see src/ui/layout.h).
@@ -20,6 +20,9 @@ gui_result_list=(16 205 545 353)  # left, top, right, bottom
 
 gui_xvfb_pid=""
 gui_started_pids=()
+
+# gui_program_dir as a Unix path in the current prefix.
+gui_program_path() { echo "$WINEPREFIX/drive_c/Program Files/Talvo AntiVirus"; }
 
 gui_log() { echo "  $*" >&2; }
 
@@ -157,10 +160,11 @@ gui_reset_settings() {
 }
 
 # Copies the programs from BUILD_DIR, the sample database and the sounds into
-# C:\Program Files\Talvo of the prefix.
+# the program's folder in the prefix.
 gui_install_program() {
   local build=$1
-  local dir="$WINEPREFIX/drive_c/Program Files/Talvo"
+  local dir
+  dir=$(gui_program_path)
   mkdir -p "$dir"
   cp "$build/tvac.exe" "$build/tvac-scan.exe" "$gui_repo/res/sample/pattern.ini" \
     "$gui_repo/res/sound.wav" "$gui_repo/res/update.wav" "$dir/"
@@ -168,10 +172,19 @@ gui_install_program() {
 
 # Starts tvac.exe in the background from its folder; its pid goes to gui_last_pid.
 gui_launch() {
-  (cd "$WINEPREFIX/drive_c/Program Files/Talvo" &&
+  (cd "$(gui_program_path)" &&
     exec "$wine" "$gui_program_dir\\tvac.exe" </dev/null >/dev/null 2>&1) &
   gui_last_pid=$!
   gui_started_pids+=("$gui_last_pid")
+}
+
+# Starts tvac.exe and waits for its main window: sets main_pid and main_window.
+main_pid="" main_window=""
+gui_launch_main() {
+  gui_launch
+  main_pid=$gui_last_pid
+  gui_wait_until 30 "the main window shows" gui_main_window_shown || return 1
+  main_window=$(gui_main_window)
 }
 
 # The value NAME of the program's settings, as UTF-8 (empty when absent). reg query
@@ -254,5 +267,27 @@ gui_stop_all() {
   if [ -n "$gui_xvfb_pid" ]; then
     kill "$gui_xvfb_pid" 2>/dev/null || true
     wait "$gui_xvfb_pid" 2>/dev/null || true
+  fi
+}
+
+# Runs the journey NAME, the function journey_NAME (dashes as underscores), and
+# prints PASS or FAIL with its time; a failure leaves a shot of the screen in $out
+# and NAME in `failed`. A journey that NEEDS one that failed is not run (and fails).
+# JOURNEYS="a b ..." runs only those (while working on one).
+failed=()
+gui_run_journey() {
+  local name=$1 needs=${2:-} began=$SECONDS
+  if [ -n "${JOURNEYS:-}" ] && [[ " $JOURNEYS " != *" $name "* ]]; then return; fi
+  if [ -n "$needs" ] && [[ " ${failed[*]} " == *" $needs "* ]]; then
+    echo "FAIL $name: not run, $needs failed"
+    failed+=("$name")
+    return
+  fi
+  if "journey_${name//-/_}"; then
+    echo "PASS $name ($((SECONDS - began)) s)"
+  else
+    echo "FAIL $name ($((SECONDS - began)) s); screenshots in $out"
+    import -window root "$out/fail-$name.png" 2>/dev/null || true
+    failed+=("$name")
   fi
 }

@@ -34,7 +34,7 @@ gui_start_xvfb 80 89
 gui_start_prefix
 gui_keys_without_wm
 gui_install_program "$build"
-program_dir="$WINEPREFIX/drive_c/Program Files/Talvo"
+program_dir="$(gui_program_path)"
 updates_key='HKCU\Software\TalvoAntiVirus\Updates'
 echo "prepared in $((SECONDS - started)) s; the server is $server"
 
@@ -56,17 +56,6 @@ PY
 publish() {
   printf '[UPDATE]\r\nVER=%s\r\nURL=%s\r\n[PATTERN]\r\nVER=%s\r\nURL=%s\r\n' "$@" \
     >"$server_root/files/updates.ini"
-}
-
-main_window=""
-main_pid=""
-
-# A fresh start of the program with the settings as the test left them.
-launch() {
-  gui_launch
-  main_pid=$gui_last_pid
-  gui_wait_until 30 "the main window shows" gui_main_window_shown || return 1
-  main_window=$(gui_main_window)
 }
 
 quit() {
@@ -110,7 +99,7 @@ reset() {
 journey_nothing_pending() {
   reset || return 1
   publish 0 0 0 0
-  launch || return 1
+  gui_launch_main || return 1
   sleep 3
   [ ! -e "$program_dir/updates.ini" ] || fail "updates.ini stayed with nothing pending" || return 1
   no_dialogs || fail "a dialog opened with nothing pending"
@@ -120,7 +109,7 @@ journey_database() {
   reset || return 1
   database_dated 2026.12.24 >"$server_root/files/pattern-new.ini"
   publish 0 0 1.0.7 "http://$server/slow/pattern-new.ini"
-  launch || return 1
+  gui_launch_main || return 1
   gui_wait_until 30 "the update dialog opens at start" one_dialog || return 1
   gui_shot "$main_window" "$out/database-before.png" || return 1
   gui_shot "$(dialog)" "$out/update-offer.png" || return 1
@@ -148,7 +137,7 @@ journey_automatic() {
   gui_reg add "$gui_settings_key" /v AutoUpdate /d True /f
   database_dated 2026.12.25 >"$server_root/files/pattern-auto.ini"
   publish 0 0 1.0.8 "http://$server/pattern-auto.ini"
-  launch || return 1
+  gui_launch_main || return 1
   confirm_message "프로그램 업데이트를 성공적으로 완료하였습니다." || return 1
   cmp -s "$server_root/files/pattern-auto.ini" "$program_dir/pattern.ini" ||
     fail "AutoUpdate did not put the new database in place"
@@ -157,7 +146,7 @@ journey_automatic() {
 journey_failing() {
   reset || return 1
   publish 0 0 1.0.9 "http://$server/missing.ini"
-  launch || return 1
+  gui_launch_main || return 1
   gui_wait_until 30 "the update dialog opens at start" one_dialog || return 1
   gui_click "$(dialog)" 160 180 || return 1
   confirm_message "업데이트를 완료하지 못하였습니다. 잠시 후 다시 시도하시기 바랍니다." || return 1
@@ -170,7 +159,7 @@ journey_program() {
   reset || return 1
   cp "$build/tests/win32/tvac_test_sleeper.exe" "$server_root/files/tvac_setup.exe"
   publish 3.0.0.1 "http://$server/tvac_setup.exe" 0 0
-  launch || return 1
+  gui_launch_main || return 1
   gui_wait_until 30 "the update dialog opens at start" one_dialog || return 1
   gui_click "$(dialog)" 160 180 || return 1
   gui_wait_until 30 "the message shows" message_is "프로그램 업데이트를 성공적으로 완료하였습니다." ||
@@ -187,23 +176,11 @@ journey_program() {
   expect_eq "ver" "$(gui_reg_value "$updates_key" ver)" 3.0.0.1
 }
 
-failed=()
-run_journey() {
-  local name=$1 began=$SECONDS
-  if "journey_${name//-/_}"; then
-    echo "PASS $name ($((SECONDS - began)) s)"
-  else
-    echo "FAIL $name ($((SECONDS - began)) s); screenshots in $out"
-    import -window root "$out/fail-$name.png" 2>/dev/null || true
-    failed+=("$name")
-  fi
-}
-
-run_journey nothing-pending
-run_journey database
-run_journey automatic
-run_journey failing
-run_journey program
+gui_run_journey nothing-pending
+gui_run_journey database
+gui_run_journey automatic
+gui_run_journey failing
+gui_run_journey program
 quit || true
 
 echo "update journeys took $((SECONDS - started)) s; screenshots in $out"

@@ -18,6 +18,7 @@
 #include "platform/win32/registry_win32.h"
 #include "scan/pattern_database.h"
 #include "test_support.h"
+#include "update_test_support.h"
 #include "update/stats.h"
 #include "update/update_check.h"
 #include "update/update_worker.h"
@@ -28,44 +29,19 @@ namespace {
 using base::Setting;
 using platform::win32::Narrow;
 using platform::win32::Widen;
+using testing_win32::Environment;
 using testing_win32::PathExists;
+using testing_win32::RecordingShell;
+using testing_win32::RecordingWindows;
 using testing_win32::WriteFileBytes;
 using update::StatsEvent;
 
 constexpr auto kTimeout = std::chrono::seconds(2);
 
-std::string Environment(const wchar_t* name) {
-  wchar_t value[1024];
-  const DWORD length = GetEnvironmentVariableW(name, value, 1024);
-  return length > 0 && length < 1024 ? Narrow(std::wstring_view(value, length)) : std::string();
-}
-
 std::string ReadFileBytes(const std::string& path) {
   platform::win32::Win32Files files;
   return files.ReadAll(path).value_or("<missing>");
 }
-
-struct RecordingShell : platform::Shell {
-  bool Open(std::string_view file, std::string_view, platform::ShowWindow show) override {
-    opened.emplace_back(file);
-    shown = show == platform::ShowWindow::kShown;
-    return true;
-  }
-  std::vector<std::string> opened;
-  bool shown = false;
-};
-
-struct RecordingWindows : update::UpdateCheckUi, update::UpdateDialogPort, agent::StartupHost {
-  void OpenUpdateDialog() override { calls.push_back("open dialog"); }
-  void ShowMessage() override { calls.push_back("message"); }
-  void PlayWave(std::string_view) override { calls.push_back("sound"); }
-  void StartScan() override { calls.push_back("scan"); }
-  void SetProgress(int percent) override { last_percent = percent; }
-  void CloseDialog() override { calls.push_back("close"); }
-  void ReloadDbInfoSoon() override { calls.push_back("reload"); }
-  std::vector<std::string> calls;
-  int last_percent = -1;
-};
 
 class UpdateWin32Test : public ::testing::Test {
  protected:
