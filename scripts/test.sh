@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# The whole test run: installs what is missing, builds the three presets and runs
-# the host tests, the sanitizer build of them, and the Windows tests under wine.
+# The whole test run: installs what is missing, builds the presets and runs the
+# host tests, their build under AddressSanitizer and UndefinedBehaviorSanitizer,
+# the tests of the worker threads under ThreadSanitizer, and the Windows tests
+# under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-for preset in host host-sanitize; do
+for preset in host host-sanitize host-tsan; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
   ctest --preset "$preset" --no-tests=error

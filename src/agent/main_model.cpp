@@ -42,6 +42,11 @@ std::string MainModel::StatusLine() const {
   return line;
 }
 
+int MainModel::Percent() const {
+  std::lock_guard lock(mutex_);
+  return percent_;
+}
+
 std::string MainModel::PercentLine() const {
   std::lock_guard lock(mutex_);
   return std::to_string(percent_) + "%";

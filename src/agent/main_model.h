@@ -30,6 +30,7 @@ class MainModel {
   void SetDbInfo(std::string info);
 
   std::string DbInfo() const;
+  int Percent() const;
 
   // The painted lines.
   std::string LastScanLine() const;  // "마지막 검사일 : " + date

@@ -41,7 +41,33 @@ std::string AsciiLower(std::string_view text) {
 }
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && AsciiUpper(a) == AsciiUpper(b);
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (IsLeadByte(static_cast<unsigned char>(a[i]))) {
+      // Equal texts have their lead bytes in the same places; the trail byte stays.
+      if (a[i] != b[i] || (i + 1 < a.size() && a[i + 1] != b[i + 1])) return false;
+      ++i;
+    } else if (ToLower(a[i]) != ToLower(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::size_t AsciiCaseFoldedHash(std::string_view text) {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  const auto mix = [&hash](char c) {
+    hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (IsLeadByte(static_cast<unsigned char>(text[i]))) {
+      mix(text[i]);
+      if (++i < text.size()) mix(text[i]);
+    } else {
+      mix(ToLower(text[i]));
+    }
+  }
+  return static_cast<std::size_t>(hash);
 }
 
 bool IsProfileBlank(char c) {

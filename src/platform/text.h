@@ -12,6 +12,8 @@ namespace tvac::platform {
 std::string AsciiUpper(std::string_view text);
 std::string AsciiLower(std::string_view text);
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+// A hash that texts equal but for ASCII letter case share.
+std::size_t AsciiCaseFoldedHash(std::string_view text);
 
 // Blanks as the system's profile reader sees them: space, tab, the line-end
 // characters, form feed, vertical tab and the old end-of-file mark (0x1A).

@@ -18,6 +18,8 @@ namespace tvac::scan {
 // group followed by at most three more characters is the last and stops at its first
 // pad. The result is text: it ends at its first zero byte.
 std::string DecodeBase64(std::string_view text);
+// The same into `out`, whose buffer is used again.
+void DecodeBase64Into(std::string_view text, std::string& out);
 
 // The fields of a rule text, split at every "#".
 std::vector<std::string> SplitRule(std::string_view text);
@@ -71,7 +73,8 @@ class PatternDatabase {
                                          std::int32_t last) const;
 
  private:
-  std::string Value(std::string_view section, std::string_view key) const;
+  std::string_view Value(std::string_view section, std::string_view key) const;
+  std::string_view RuleText(std::int32_t i, std::string_view prefix, std::int32_t j) const;
 
   platform::IniDocument document_;
   bool loaded_ = false;

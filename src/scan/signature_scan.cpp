@@ -88,16 +88,16 @@ void TestRegRule(const PatternEntry& entry, const RegRule& rule, ScanEnvironment
   platform::OpenedKey key = env.registry.Open(*root, rule.subkey, platform::KeyAccess::kAll);
   if (key.error != platform::kOk) return;
 
-  std::string location = rule.root + "\\" + rule.subkey + "/" + rule.value_name + "/";
+  std::string data;
   if (value_rule) {
-    std::string data;
     if (key.key->QueryValue(rule.value_name, kRegistryDataBuffer, data) != platform::kOk) return;
     data.resize(std::min(data.size(), data.find('\0')));
     if (rule.value_data != kAnyData && rule.value_data != data) return;
-    location += data;
   } else {
-    location += rule.value_data;
+    data = rule.value_data;
   }
+  // Built only for a hit: most rules find nothing.
+  const std::string location = rule.root + "\\" + rule.subkey + "/" + rule.value_name + "/" + data;
   env.results.InsertSignatureHit(entry.name, location, entry.info, rule.kind);
   env.display.RedrawResultLine();
 }

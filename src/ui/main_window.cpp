@@ -137,6 +137,9 @@ INT_PTR MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case kMsgStartTimer:
       SetTimer(window_, wparam, static_cast<UINT>(lparam), nullptr);
       return TRUE;
+    case kMsgRepaint:
+      PaintChanges();
+      return TRUE;
     case kMsgStartUp:
       agent_.WindowShown();
       return TRUE;
@@ -188,20 +191,32 @@ void MainWindow::OnInitDialog() {
 }
 
 void MainWindow::Paint(HDC dc) {
-  const Rect& size = layout::kWindow;
-  Bitmap canvas(CreateCompatibleBitmap(dc, size.width(), size.height()));
+  // Only what needs it: during a scan that is a line or two, many times a second.
+  RECT clip;
+  if (GetClipBox(dc, &clip) == NULLREGION) return;
+  const int width = clip.right - clip.left, height = clip.bottom - clip.top;
+  Bitmap canvas(CreateCompatibleBitmap(dc, width, height));
   MemoryDc memory(dc, canvas.get());
-  Blit(memory.get(), 0, 0, size.width(), size.height(), background_.get());
+  SetViewportOrgEx(memory.get(), -clip.left, -clip.top, nullptr);
+  {
+    MemoryDc source(dc, background_.get());
+    BitBlt(memory.get(), clip.left, clip.top, width, height, source.get(), clip.left, clip.top,
+           SRCCOPY);
+  }
   Font font = CreateSkinFont();
   memory.Select(font.get());
   const agent::MainModel& model = agent_.model();
-  DrawSkinText(memory.get(), model.LastScanLine(), ToRect(layout::kLastScanLine), kGrey);
-  DrawSkinText(memory.get(), model.StatusLine(), ToRect(layout::kStatusLine), kDark);
-  DrawSkinText(memory.get(), model.PercentLine(), ToRect(layout::kPercent), kGrey);
-  DrawSkinText(memory.get(), scan::ResultLine(agent_.results().GetCounters()),
-               ToRect(layout::kResultLine), kDark);
-  DrawSkinText(memory.get(), model.DbLine(), ToRect(layout::kDbLine), kGrey);
-  BitBlt(dc, 0, 0, size.width(), size.height(), memory.get(), 0, 0, SRCCOPY);
+  const auto draw = [&](const Rect& where, const std::string& text, COLORREF colour) {
+    const RECT r = ToRect(where);
+    RECT overlap;
+    if (IntersectRect(&overlap, &r, &clip)) DrawSkinText(memory.get(), text, r, colour);
+  };
+  draw(layout::kLastScanLine, model.LastScanLine(), kGrey);
+  draw(layout::kStatusLine, model.StatusLine(), kDark);
+  draw(layout::kPercent, model.PercentLine(), kGrey);
+  draw(layout::kResultLine, scan::ResultLine(agent_.results().GetCounters()), kDark);
+  draw(layout::kDbLine, model.DbLine(), kGrey);
+  BitBlt(dc, clip.left, clip.top, width, height, memory.get(), clip.left, clip.top, SRCCOPY);
 }
 
 void MainWindow::PaintIcon() {
@@ -232,6 +247,9 @@ void MainWindow::OnLeftButtonDown(POINT point) {
 
 void MainWindow::OnTimer(UINT_PTR id) {
   switch (id) {
+    case kRepaintTimer:
+      PaintChanges();
+      break;
     case kElapsedTimer:
       if (!agent_.model().OnElapsedTick()) KillTimer(window_, kElapsedTimer);
       break;
@@ -260,6 +278,28 @@ void MainWindow::OnDestroy() {
 void MainWindow::Repaint(const Rect& area) {
   const RECT r = ToRect(area);
   InvalidateRect(window_, &r, TRUE);
+}
+
+void MainWindow::Changed(unsigned areas) {
+  if (changes_.Mark(areas)) PostMessageW(window_, kMsgRepaint, 0, 0);
+}
+
+void MainWindow::PaintChanges() {
+  KillTimer(window_, kRepaintTimer);
+  const agent::DisplayChanges::Due due = changes_.Take(agent::DisplayChanges::Clock::now());
+  if (due.areas == 0) {
+    if (due.wait.count() > 0) {
+      SetTimer(window_, kRepaintTimer, static_cast<UINT>(due.wait.count()), nullptr);
+    }
+    return;
+  }
+  if (due.areas & agent::kAreaPercent) {
+    progress_.SetPercent(agent_.model().Percent());
+    Repaint(layout::kPercent);
+  }
+  if (due.areas & agent::kAreaStatus) Repaint(layout::kStatusLine);
+  if (due.areas & agent::kAreaResultLine) Repaint(layout::kResultLine);
+  if (due.areas & agent::kAreaLastScan) Repaint(layout::kLastScanLine);
 }
 
 }  // namespace tvac::ui

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "agent/agent.h"
+#include "agent/display_changes.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/network_win32.h"
 #include "platform/win32/processes_win32.h"
@@ -18,8 +19,9 @@ namespace tvac::ui {
 // The program's main window: a captionless skinned dialog that paints the agent's
 // lines, carries the buttons and the result list, hides into the tray, and hands
 // every message that means a command to the agent. Workers reach it only through
-// thread-safe calls: the model under its lock, InvalidateRect, and posted messages
-// for everything that needs the window's thread.
+// thread-safe calls: the model under its lock, the changed areas, and posted
+// messages for everything that needs the window's thread. Changed areas are
+// painted at most about 30 times a second, however fast a scan changes them.
 class MainWindow : public agent::AgentHost {
  public:
   MainWindow();
@@ -70,6 +72,9 @@ class MainWindow : public agent::AgentHost {
   void OnTimer(UINT_PTR id);
   void OnDestroy();
   void Repaint(const Rect& area);
+  // Any thread: AREAS changed. The window's thread: paints what changed, when due.
+  void Changed(unsigned areas);
+  void PaintChanges();
   bool StartThread(void (agent::Agent::*body)());
 
   platform::win32::Win32Files files_;
@@ -79,6 +84,7 @@ class MainWindow : public agent::AgentHost {
   platform::win32::Win32Clock clock_;
   platform::win32::Win32Shell shell_;
   agent::Agent agent_;
+  agent::DisplayChanges changes_;
 
   HWND window_ = nullptr;
   HICON icon_ = nullptr;

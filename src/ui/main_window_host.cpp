@@ -30,13 +30,13 @@ void MainWindow::StartElapsedTimer() {
 }
 
 void MainWindow::RepaintLastScan() {
-  Repaint(layout::kLastScanLine);
+  Changed(agent::kAreaLastScan);
 }
 void MainWindow::RepaintStatus() {
-  Repaint(layout::kStatusLine);
+  Changed(agent::kAreaStatus);
 }
 void MainWindow::RepaintResultLine() {
-  Repaint(layout::kResultLine);
+  Changed(agent::kAreaResultLine);
 }
 
 void MainWindow::PlayWave(std::string_view path) {
@@ -81,14 +81,15 @@ void MainWindow::OpenUpdateDialog() {
 }
 
 void MainWindow::SetPercent(int percent) {
+  // Set once an entry; it changes a hundred times a scan at most.
+  if (agent_.model().Percent() == percent) return;
   agent_.model().SetPercent(percent);
-  progress_.SetPercent(percent);
-  Repaint(layout::kPercent);
+  Changed(agent::kAreaPercent);
 }
 
 void MainWindow::SetStatusText(std::string text) {
   agent_.model().SetStatus(std::move(text));
-  Repaint(layout::kStatusLine);
+  Changed(agent::kAreaStatus);
 }
 
 void MainWindow::SetWindowsDir(std::string) {}

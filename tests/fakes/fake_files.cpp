@@ -55,6 +55,7 @@ bool FakeFiles::HasChildren(const std::string& key) const {
 }
 
 std::optional<platform::FileStatus> FakeFiles::Stat(std::string_view path) {
+  std::lock_guard lock(mutex_);
   const std::optional<std::string> normalized = platform::NormalizeFullPath(path);
   if (normalized && platform::IsRootPath(*normalized)) return platform::FileStatus{.folder = true};
   const auto node = nodes_.find(Key(path));
@@ -63,12 +64,14 @@ std::optional<platform::FileStatus> FakeFiles::Stat(std::string_view path) {
 }
 
 std::optional<std::string> FakeFiles::ReadAll(std::string_view path) {
+  std::lock_guard lock(mutex_);
   const auto node = nodes_.find(Key(path));
   if (node == nodes_.end() || node->second.status.folder) return std::nullopt;
   return node->second.content;
 }
 
 ErrorCode FakeFiles::RemoveFile(std::string_view path) {
+  std::lock_guard lock(mutex_);
   const auto node = nodes_.find(Key(path));
   if (node == nodes_.end()) return platform::kFileNotFound;
   if (node->second.status.folder || node->second.status.read_only) return platform::kAccessDenied;
@@ -79,6 +82,7 @@ ErrorCode FakeFiles::RemoveFile(std::string_view path) {
 }
 
 ErrorCode FakeFiles::ClearReadOnly(std::string_view path) {
+  std::lock_guard lock(mutex_);
   const auto node = nodes_.find(Key(path));
   if (node == nodes_.end()) return platform::kFileNotFound;
   node->second.status.read_only = false;
@@ -86,11 +90,13 @@ ErrorCode FakeFiles::ClearReadOnly(std::string_view path) {
 }
 
 void FakeFiles::LockFile(std::string_view path, bool locked) {
+  std::lock_guard lock(mutex_);
   const auto node = nodes_.find(Key(path));
   if (node != nodes_.end()) node->second.locked = locked;
 }
 
 ErrorCode FakeFiles::Replace(std::string_view from, std::string_view to) {
+  std::lock_guard lock(mutex_);
   const auto source = nodes_.find(Key(from));
   if (source == nodes_.end()) return platform::kFileNotFound;
   if (source->second.status.folder || fail_replace_) return platform::kAccessDenied;
@@ -106,6 +112,7 @@ ErrorCode FakeFiles::Replace(std::string_view from, std::string_view to) {
 }
 
 ErrorCode FakeFiles::RemoveFolder(std::string_view path) {
+  std::lock_guard lock(mutex_);
   const std::string key = Key(path);
   const auto node = nodes_.find(key);
   if (node == nodes_.end()) return platform::kFileNotFound;
@@ -118,6 +125,7 @@ ErrorCode FakeFiles::RemoveFolder(std::string_view path) {
 
 ErrorCode FakeFiles::ListFolder(std::string_view path,
                                 std::vector<platform::FolderEntry>& entries) {
+  std::lock_guard lock(mutex_);
   std::string key = Key(path);
   const auto node = nodes_.find(key);
   if (node == nodes_.end() || !node->second.status.folder) return platform::kPathNotFound;
@@ -133,12 +141,14 @@ ErrorCode FakeFiles::ListFolder(std::string_view path,
 }
 
 std::optional<std::string> FakeFiles::Folder(KnownFolder which) {
+  std::lock_guard lock(mutex_);
   const auto found = folders_.find(which);
   if (found == folders_.end()) return std::nullopt;
   return found->second;
 }
 
 void FakeFiles::AddFolder(std::string_view path) {
+  std::lock_guard lock(mutex_);
   const std::string normalized = *platform::NormalizeFullPath(path);
   if (platform::IsRootPath(normalized)) return;
   AddFolder(platform::ParentPath(normalized));
@@ -148,6 +158,7 @@ void FakeFiles::AddFolder(std::string_view path) {
 }
 
 void FakeFiles::AddFile(std::string_view path, std::string content, bool read_only) {
+  std::lock_guard lock(mutex_);
   const std::string normalized = *platform::NormalizeFullPath(path);
   AddFolder(platform::ParentPath(normalized));
   Node& node = nodes_[Key(normalized)];
@@ -158,11 +169,13 @@ void FakeFiles::AddFile(std::string_view path, std::string content, bool read_on
 }
 
 void FakeFiles::AddFileOfSize(std::string_view path, std::uint64_t size) {
+  std::lock_guard lock(mutex_);
   AddFile(path);
   nodes_[Key(path)].status.size = size;
 }
 
 void FakeFiles::AddFolderLink(std::string_view path, std::string_view target) {
+  std::lock_guard lock(mutex_);
   const std::string normalized = *platform::NormalizeFullPath(path);
   AddFolder(platform::ParentPath(normalized));
   Node& node = nodes_[Key(normalized)];
@@ -172,6 +185,7 @@ void FakeFiles::AddFolderLink(std::string_view path, std::string_view target) {
 }
 
 void FakeFiles::SetFolder(KnownFolder which, std::optional<std::string> path) {
+  std::lock_guard lock(mutex_);
   if (path) {
     folders_[which] = *path;
   } else {

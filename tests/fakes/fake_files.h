@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -10,7 +11,8 @@ namespace tvac::fakes {
 
 // An in-memory file system of full Windows paths, letter case ignored. It knows
 // files, folders, read-only files and folder links (a link lists its target's
-// entries, as a junction does, so a walk that follows it reaches the target).
+// entries, as a junction does, so a walk that follows it reaches the target). Like
+// the system's, it may be used from several threads at once.
 class FakeFiles : public platform::Files {
  public:
   FakeFiles();
@@ -43,7 +45,10 @@ class FakeFiles : public platform::Files {
   void FailReplace(bool fail) { fail_replace_ = fail; }
 
   bool Exists(std::string_view path) { return Stat(path).has_value(); }
-  int removals() const { return removals_; }  // successful deletions so far
+  int removals() const {  // successful deletions so far
+    std::lock_guard lock(mutex_);
+    return removals_;
+  }
 
  private:
   struct Node {
@@ -57,7 +62,8 @@ class FakeFiles : public platform::Files {
   std::string KeyOfLinkItself(std::string_view path) const;
   bool HasChildren(const std::string& key) const;
 
-  std::map<std::string, Node> nodes_;  // by upper-case normalized path
+  mutable std::recursive_mutex mutex_;  // over everything below
+  std::map<std::string, Node> nodes_;   // by upper-case normalized path
   std::map<platform::KnownFolder, std::string> folders_;
   std::string program_path_ = "C:\\Program Files\\Talvo\\tvac.exe";
   std::string user_name_ = "tester";

@@ -3,14 +3,17 @@
 namespace tvac::fakes {
 
 void FakeNetwork::Serve(std::string url, std::string body, Failure failure) {
+  std::lock_guard lock(mutex_);
   answers_[std::move(url)] = {std::move(body), failure, true};
 }
 
 void FakeNetwork::ServeUnannounced(std::string url, std::string body) {
+  std::lock_guard lock(mutex_);
   answers_[std::move(url)] = {std::move(body), Failure::kNone, false};
 }
 
 bool FakeNetwork::Request(std::string_view url) {
+  std::lock_guard lock(mutex_);
   requests_.emplace_back(url);
   const auto answer = answers_.find(std::string(url));
   return answer != answers_.end() && answer->second.failure != Failure::kTimedOut &&
@@ -19,10 +22,15 @@ bool FakeNetwork::Request(std::string_view url) {
 
 bool FakeNetwork::Download(std::string_view url, std::string_view path, std::uint64_t limit,
                            platform::DownloadProgress* progress) {
-  downloads_.emplace_back(url);
-  const auto found = answers_.find(std::string(url));
-  if (found == answers_.end() || found->second.failure == Failure::kTimedOut) return false;
-  const Answer& answer = found->second;
+  Answer answer;
+  {
+    std::lock_guard lock(mutex_);
+    downloads_.emplace_back(url);
+    const auto found = answers_.find(std::string(url));
+    if (found == answers_.end() || found->second.failure == Failure::kTimedOut) return false;
+    answer = found->second;
+  }
+  // The transfer goes on outside the lock: another thread may download meanwhile.
   const std::uint64_t size = answer.body.size();
   const std::uint64_t total = answer.announce_size ? size : 0;
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,8 @@
 namespace tvac::fakes {
 
 // A scripted server. Each URL answers with what the test gave it; any other URL fails
-// like an unreachable host. Downloads write into a FakeFiles.
+// like an unreachable host. Downloads write into a FakeFiles. Several threads may use
+// it at once; the lists of calls are for reading once they are done.
 class FakeNetwork : public platform::Network {
  public:
   enum class Failure {
@@ -23,13 +25,22 @@ class FakeNetwork : public platform::Network {
 
   explicit FakeNetwork(FakeFiles& files) : files_(files) {}
 
-  bool Online() override { return online_; }
+  bool Online() override {
+    std::lock_guard lock(mutex_);
+    return online_;
+  }
   bool Request(std::string_view url) override;
-  void DropCached(std::string_view url) override { dropped_.emplace_back(url); }
+  void DropCached(std::string_view url) override {
+    std::lock_guard lock(mutex_);
+    dropped_.emplace_back(url);
+  }
   bool Download(std::string_view url, std::string_view path, std::uint64_t limit,
                 platform::DownloadProgress* progress) override;
 
-  void SetOnline(bool online) { online_ = online; }
+  void SetOnline(bool online) {
+    std::lock_guard lock(mutex_);
+    online_ = online;
+  }
   void Serve(std::string url, std::string body, Failure failure = Failure::kNone);
   // Answers without naming the size in advance.
   void ServeUnannounced(std::string url, std::string body);
@@ -46,6 +57,7 @@ class FakeNetwork : public platform::Network {
   };
 
   FakeFiles& files_;
+  std::mutex mutex_;  // over everything below
   bool online_ = true;
   std::map<std::string, Answer> answers_;
   std::vector<std::string> requests_;

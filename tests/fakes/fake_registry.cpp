@@ -55,11 +55,16 @@ class FakeRegistry::Key : public platform::RegistryKey {
  public:
   Key(FakeRegistry& owner, RootKey root, std::vector<std::string> parts, KeyAccess access)
       : owner_(owner), root_(root), parts_(std::move(parts)), access_(access) {
+    std::lock_guard lock(owner_.mutex_);
     ++owner_.open_count_;
   }
-  ~Key() override { --owner_.open_count_; }
+  ~Key() override {
+    std::lock_guard lock(owner_.mutex_);
+    --owner_.open_count_;
+  }
 
   ErrorCode QueryValue(std::string_view name, std::size_t buffer_size, std::string& data) override {
+    std::lock_guard lock(owner_.mutex_);
     Node* node = owner_.Find(root_, parts_);
     if (!node) return platform::kKeyDeleted;
     const auto value = node->FindValue(name);
@@ -70,6 +75,7 @@ class FakeRegistry::Key : public platform::RegistryKey {
   }
 
   ErrorCode SetString(std::string_view name, std::string_view text) override {
+    std::lock_guard lock(owner_.mutex_);
     Node* node = owner_.Find(root_, parts_);
     if (!node) return platform::kKeyDeleted;
     if (!Writes(access_)) return platform::kAccessDenied;
@@ -85,6 +91,7 @@ class FakeRegistry::Key : public platform::RegistryKey {
   }
 
   ErrorCode EnumValueName(std::uint32_t index, std::size_t capacity, std::string& name) override {
+    std::lock_guard lock(owner_.mutex_);
     Node* node = owner_.Find(root_, parts_);
     if (!node) return platform::kKeyDeleted;
     if (index >= node->values.size()) return platform::kNoMoreItems;
@@ -92,6 +99,7 @@ class FakeRegistry::Key : public platform::RegistryKey {
   }
 
   ErrorCode EnumSubkeyName(std::uint32_t index, std::size_t capacity, std::string& name) override {
+    std::lock_guard lock(owner_.mutex_);
     Node* node = owner_.Find(root_, parts_);
     if (!node) return platform::kKeyDeleted;
     if (index >= node->children.size()) return platform::kNoMoreItems;
@@ -99,6 +107,7 @@ class FakeRegistry::Key : public platform::RegistryKey {
   }
 
   ErrorCode DeleteValue(std::string_view name) override {
+    std::lock_guard lock(owner_.mutex_);
     Node* node = owner_.Find(root_, parts_);
     if (!node) return platform::kKeyDeleted;
     if (!Writes(access_)) return platform::kAccessDenied;
@@ -135,6 +144,7 @@ FakeRegistry::Node* FakeRegistry::Find(RootKey root, const std::vector<std::stri
 }
 
 OpenedKey FakeRegistry::Open(RootKey root, std::string_view path, KeyAccess access) {
+  std::lock_guard lock(mutex_);
   std::vector<std::string> parts = SplitPath(path);
   Node* node = Find(root, parts);
   if (!node) return {platform::kFileNotFound, nullptr};
@@ -143,6 +153,7 @@ OpenedKey FakeRegistry::Open(RootKey root, std::string_view path, KeyAccess acce
 }
 
 OpenedKey FakeRegistry::Create(RootKey root, std::string_view path, KeyAccess access) {
+  std::lock_guard lock(mutex_);
   std::vector<std::string> parts = SplitPath(path);
   Node* node = roots_.at(root).get();
   for (const std::string& part : parts) {
@@ -162,6 +173,7 @@ OpenedKey FakeRegistry::Create(RootKey root, std::string_view path, KeyAccess ac
 }
 
 ErrorCode FakeRegistry::DeleteKey(RootKey root, std::string_view path) {
+  std::lock_guard lock(mutex_);
   std::vector<std::string> parts = SplitPath(path);
   if (parts.empty()) return platform::kAccessDenied;
   const std::string last = platform::AsciiUpper(parts.back());
@@ -178,11 +190,13 @@ ErrorCode FakeRegistry::DeleteKey(RootKey root, std::string_view path) {
 }
 
 void FakeRegistry::DenyWrite(RootKey root, std::string_view path) {
+  std::lock_guard lock(mutex_);
   Find(root, SplitPath(path))->deny_write = true;
 }
 
 void FakeRegistry::SetRaw(RootKey root, std::string_view path, std::string_view name,
                           std::string bytes) {
+  std::lock_guard lock(mutex_);
   Create(root, path, KeyAccess::kRead);
   Node* node = Find(root, SplitPath(path));
   const auto value = node->FindValue(name);
@@ -194,11 +208,13 @@ void FakeRegistry::SetRaw(RootKey root, std::string_view path, std::string_view 
 }
 
 bool FakeRegistry::KeyExists(RootKey root, std::string_view path) const {
+  std::lock_guard lock(mutex_);
   return Find(root, SplitPath(path)) != nullptr;
 }
 
 std::optional<std::string> FakeRegistry::RawValue(RootKey root, std::string_view path,
                                                   std::string_view name) const {
+  std::lock_guard lock(mutex_);
   Node* node = Find(root, SplitPath(path));
   if (!node) return std::nullopt;
   const auto value = node->FindValue(name);
@@ -207,6 +223,7 @@ std::optional<std::string> FakeRegistry::RawValue(RootKey root, std::string_view
 }
 
 std::vector<std::string> FakeRegistry::SubkeyNames(RootKey root, std::string_view path) const {
+  std::lock_guard lock(mutex_);
   std::vector<std::string> names;
   if (Node* node = Find(root, SplitPath(path))) {
     for (const auto& [folded, child] : node->children) names.push_back(child->name);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <ostream>
+#include <string_view>
 
 // Awkward INI inputs with what the system's private-profile reader gives for them.
 // The host tests check our reader against the expected texts; the Windows tests
@@ -9,7 +11,7 @@ namespace tvac::platform {
 
 struct IniCase {
   const char* title;
-  const char* content;
+  std::string_view content;  // may hold zero bytes
   const char* section;
   const char* key;
   const char* fallback;
@@ -18,6 +20,12 @@ struct IniCase {
 
 inline void PrintTo(const IniCase& c, std::ostream* os) {
   *os << c.title;
+}
+
+// A literal with all its bytes, zero bytes too.
+template <std::size_t N>
+constexpr std::string_view Bytes(const char (&text)[N]) {
+  return {text, N - 1};
 }
 
 inline const IniCase kIniCases[] = {
@@ -48,6 +56,19 @@ inline const IniCase kIniCases[] = {
     {"trailing spaces of the default dropped", "", "A", "k", "d  ", "d"},
     {"code page 949 bytes pass as they are", "[A]\nk=\xC7\xD1\xB1\xDB\n", "A", "k", "d",
      "\xC7\xD1\xB1\xDB"},
+    // A lone CR ends a line as LF does, so a file with CR line ends reads whole.
+    {"CR line ends", "[A]\rk=v\r[B]\rn=w\r", "B", "n", "d", "w"},
+    {"CR inside a line ends it", "[A]\nk=a\rb=c\n", "A", "k", "d", "a"},
+    {"key after a CR inside a line", "[A]\nk=a\rb=c\n", "A", "b", "d", "c"},
+    // Names and values are texts: each ends at a zero byte, the line at its line end,
+    // and the lines after it read as ever.
+    {"zero byte ends a value", Bytes("[A]\r\nk=ab\0cd\r\nn=v\r\n"), "A", "k", "d", "ab"},
+    {"line after a zero byte", Bytes("[A]\r\nk=ab\0cd\r\nn=v\r\n"), "A", "n", "d", "v"},
+    {"quoted value cut at a zero byte", Bytes("[A]\r\nk=\"ab\0cd\"\r\n"), "A", "k", "d", "\"ab"},
+    {"zero byte ends a key name", Bytes("[A]\r\nk\0x=v\r\n"), "A", "k", "d", "v"},
+    {"zero byte ends a section name", Bytes("[A\0B]\r\nk=v\r\n[C]\r\nn=w\r\n"), "A", "k", "d", "v"},
+    {"section after a zero byte", Bytes("[A\0B]\r\nk=v\r\n[C]\r\nn=w\r\n"), "C", "n", "d", "w"},
+    {"zero byte first names no key", Bytes("[A]\r\n\0k=v\r\n"), "A", "k", "d", "d"},
 };
 
 }  // namespace tvac::platform

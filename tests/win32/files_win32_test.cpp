@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
 #include "platform/path.h"
 #include "platform/text.h"
 #include "platform/win32/codepage.h"
@@ -128,6 +132,84 @@ TEST_F(Win32FilesTest, ProtectedFoldersAreRefused) {
   }
   EXPECT_TRUE(PathExists(windows + "\\system32\\kernel32.dll"));
   EXPECT_TRUE(PathExists(profile));
+}
+
+// Writes `content` over the file in place, cut to nothing first and then written in
+// pieces, through a handle that lets readers in meanwhile. False when the file is
+// busy.
+bool RewriteInPlace(const std::string& path, const std::string& content) {
+  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  SetEndOfFile(file);
+  constexpr std::size_t kPiece = 4096;
+  for (std::size_t done = 0; done < content.size(); done += kPiece) {
+    DWORD written = 0;
+    WriteFile(file, content.data() + done,
+              static_cast<DWORD>(std::min(kPiece, content.size() - done)), &written, nullptr);
+  }
+  CloseHandle(file);
+  return true;
+}
+
+TEST_F(Win32FilesTest, FileChangedWhileReadReadsAsOneVersionOrAPrefixOfOne) {
+  const std::string root = ScratchFolder("rewrite");
+  const std::string path = root + "\\pattern.ini";
+  const std::string fresh = root + "\\pattern.ini.download";
+  // Each version is one byte repeated, so that a read tells which version it came from.
+  const std::vector<std::string> versions = {std::string(96 * 1024, 'a'), std::string(3000, 'b'),
+                                             std::string(200 * 1024, 'c'), std::string(1, 'd'),
+                                             std::string(64 * 1024 + 1, 'e')};
+  WriteFileBytes(path, versions[0]);
+
+  // A writer that rewrites the file in place and, every other time, puts a new one in
+  // its place by rename as the update does, until the reader is done.
+  std::atomic<bool> reading{true};
+  std::string last_written = versions[0];
+  std::thread writer([&] {
+    platform::win32::Win32Files writer_files;
+    for (std::size_t round = 1; reading; ++round) {
+      const std::string& version = versions[round % versions.size()];
+      bool written = false;
+      if (round % 2 == 0) {
+        written = RewriteInPlace(path, version);
+      } else {
+        WriteFileBytes(fresh, version);
+        written = writer_files.Replace(fresh, path) == platform::kOk;
+      }
+      if (written) last_written = version;
+    }
+  });
+
+  constexpr int kReads = 1500;
+  int whole = 0;
+  int unreadable = 0;
+  for (int i = 0; i < kReads; ++i) {
+    const std::optional<std::string> content = files_.ReadAll(path);
+    if (!content) {
+      ++unreadable;  // reads as missing: the database's default
+      continue;
+    }
+    const auto version = std::find_if(versions.begin(), versions.end(), [&](const std::string& v) {
+      return content->empty() || content->front() == v.front();
+    });
+    if (version == versions.end()) {
+      ADD_FAILURE() << "read " << content->size() << " bytes of no version";
+      continue;
+    }
+    EXPECT_LE(content->size(), version->size());
+    EXPECT_EQ(content->find_first_not_of(version->front()), std::string::npos)
+        << "bytes of two versions in one read of " << content->size();
+    whole += *content == *version;
+  }
+  reading = false;
+  writer.join();
+
+  EXPECT_LT(unreadable, kReads);
+  EXPECT_GT(whole, 0);
+  EXPECT_EQ(files_.ReadAll(path), last_written);
+  EXPECT_TRUE(remedy::DeleteFolderTree(files_, root));
 }
 
 TEST_F(Win32FilesTest, UnregisterModuleStartsTheSystemsRegsvr32) {

@@ -31,7 +31,7 @@ TEST_P(IniAgainstSystemTest, SameTextAsGetPrivateProfileStringA) {
   // A new file name for every case: the system keeps recently read files cached.
   static int counter = 0;
   const std::string file = folder_ + "\\case" + std::to_string(++counter) + ".ini";
-  testing_win32::WriteFileBytes(file, c.content);
+  testing_win32::WriteFileBytes(file, std::string(c.content));
   const std::string system = SystemLookup(file, c.section, c.key, c.fallback, kIniBufferSize);
   EXPECT_EQ(IniDocument::Parse(c.content).Get(c.section, c.key, c.fallback), system);
   EXPECT_EQ(system, c.expected);
