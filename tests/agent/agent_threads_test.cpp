@@ -142,7 +142,8 @@ class ThreadedHost : public AgentHost {
   }
   bool Start(std::string call, void (Agent::*body)()) {
     Log(std::move(call));
-    workers_.emplace_back([this, body] { (agent->*body)(); });
+    // The worker gets the agent itself, not this host, as the window's worker does.
+    workers_.emplace_back([worker_agent = agent, body] { (worker_agent->*body)(); });
     return true;
   }
 
