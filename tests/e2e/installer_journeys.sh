@@ -74,6 +74,7 @@ PY
 
 # A tvac.exe that the installer started, not this script.
 agent_running() { pgrep -f 'Talvo AntiVirus.tvac\.exe' >/dev/null; }
+agent_gone() { ! agent_running; }
 
 # --- the journeys ----------------------------------------------------------------
 
@@ -167,7 +168,8 @@ journey_nginx_update() {
   gui_wait_until 10 "nginx listens on $port" listening "$port" || return 1
 
   gui_key "$main_window" alt+F4 || true
-  gui_wait_until 20 "the agent ends" gui_main_window_gone || return 1
+  # Its process too: a start while it is still ending would hand over to it.
+  gui_wait_until 20 "the agent ends" agent_gone || return 1
   gui_reg add "$gui_settings_key" /v Server /d "127.0.0.1:$port" /f || return 1
   gui_launch_main || return 1
   gui_wait_until 30 "the update dialog offers the database" gui_message_shown || return 1
